@@ -1,0 +1,22 @@
+# Warnings and sanitizers, applied per target rather than globally so that third-party code
+# (GoogleTest) keeps its own flags.
+
+set(DFA_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion)
+if(DFA_WERROR)
+  list(APPEND DFA_WARNINGS -Werror)
+endif()
+
+# Sanitizers apply to every target of the build, GoogleTest included, so that the whole
+# process is instrumented.
+if(DFA_SANITIZE)
+  if(NOT DFA_SANITIZE MATCHES "^(address|undefined|thread)(,(address|undefined|thread))*$")
+    message(FATAL_ERROR "DFA_SANITIZE='${DFA_SANITIZE}': expected a comma-separated list of "
+                        "address, undefined, thread")
+  endif()
+  add_compile_options(-fsanitize=${DFA_SANITIZE} -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=${DFA_SANITIZE})
+endif()
+
+function(dfa_target_warnings target)
+  target_compile_options(${target} PRIVATE ${DFA_WARNINGS})
+endfunction()
