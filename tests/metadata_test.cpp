@@ -1,0 +1,74 @@
+// The version record and the component description, fetched as the component loader does.
+#include <regex>
+#include <string>
+
+#include "loaded_addin.h"
+
+#ifdef DFA_HAVE_EXPAT
+#include <expat.h>
+#endif
+
+namespace {
+
+using dfa_test::LoadedAddin;
+
+// The system's own constant text, byte for byte.
+constexpr char kDescription[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE module-description PUBLIC \"-//Quellora//DTD ComponentDescription 1.0//EN\" \"module-description.dtd\">\n"
+    "<module-description xmlns:xlink=\"http://www.w3.org/1999/xlink\">\n"
+    "    <module-name> XXX </module-name>\n"
+    "    <component-description>\n"
+    "        <author> automatic generated </author>\n"
+    "        <name> XXX </name>\n"
+    "        <description> no description yet. </description>\n"
+    "        <loader-name> com.vexon.orrin.loader.SharedLibrary\t</loader-name>\n"
+    "        <language> c++\t</language>\n"
+    "        <status value=\"under_construction\"/>\n"
+    "        <supported-service>\tXXX </supported-service>\n"
+    "\t</component-description>\n"
+    "</module-description>\n"
+    "\n";
+
+struct Metadata : testing::Test {
+    LoadedAddin addin;
+    const char* description = addin.get<dfa_GetDescription_fn>("component_getDescriptionFunc")();
+    const char* const* record = addin.get<dfa_GetVersionInfo_fn>("GetVersionInfo")();
+};
+
+TEST_F(Metadata, DescriptionIsTheFixedText) {
+    EXPECT_EQ(std::string(description), kDescription);
+    EXPECT_EQ(addin.get<dfa_GetDescription_fn>("component_getDescriptionFunc")(), description);
+    const std::string text = description;
+    EXPECT_NE(text.find("SharedLibrary\t</loader-name>\n"), std::string::npos);
+    EXPECT_NE(text.find("<supported-service>\tXXX"), std::string::npos);
+    EXPECT_NE(text.find("\n\t</component-description>\n"), std::string::npos);
+    EXPECT_EQ(std::regex_replace(text, std::regex("XXX"), "").size(), text.size() - 9);  // three placeholders
+}
+
+#ifdef DFA_HAVE_EXPAT
+TEST_F(Metadata, DescriptionIsWellFormedXml) {
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    const auto status = XML_Parse(parser, description, static_cast<int>(std::string(description).size()), 1);
+    EXPECT_EQ(status, XML_STATUS_OK) << XML_ErrorString(XML_GetErrorCode(parser)) << " at line "
+                                     << XML_GetCurrentLineNumber(parser);
+    XML_ParserFree(parser);
+}
+#endif
+
+TEST_F(Metadata, VersionRecord) {
+    EXPECT_EQ(addin.get<dfa_GetVersionInfo_fn>("GetVersionInfo")(), record);
+    const char* const kForms[DFA_VERSION_INFO_COUNT] = {
+        "[0-2][0-9]:[0-5][0-9]:[0-6][0-9]",
+        "(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) ( [1-9]|[1-3][0-9]) [0-9]{4}",
+        "[0-9]+", "m[0-9]+", "[0-9]+", "[^\"\\\\\\x01-\\x1f]+"};
+    for (int i = 0; i < DFA_VERSION_INFO_COUNT; ++i)
+        EXPECT_TRUE(std::regex_match(record[i], std::regex(kForms[i]))) << i << ": " << record[i];
+    // The build configuration's values arrive unchanged.
+    EXPECT_STREQ(record[2], DFA_RELEASE_NUMBER);
+    EXPECT_STREQ(record[3], DFA_MILESTONE);
+    EXPECT_STREQ(record[4], DFA_BUILD_NUMBER);
+    EXPECT_STREQ(record[5], DFA_OUTPUT_DIR);
+}
+
+}  // namespace

@@ -1,0 +1,22 @@
+# Builds libdfa.so twice, in two directories, with one SOURCE_DATE_EPOCH; the files must match.
+# cmake -DSOURCE=... -DWORK=... [-DTOOLCHAIN=...] -P reproducible_build.cmake
+set(ENV{SOURCE_DATE_EPOCH} 1700000000)
+set(toolchain_option)
+if(TOOLCHAIN)
+  set(toolchain_option --toolchain ${TOOLCHAIN})
+endif()
+file(REMOVE_RECURSE ${WORK})
+foreach(dir first second/nested)
+  execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK}/${dir} ${toolchain_option}
+                          -DDFA_BUILD_TESTS=OFF COMMAND_ERROR_IS_FATAL ANY OUTPUT_QUIET)
+  execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK}/${dir} --target dfa
+                  COMMAND_ERROR_IS_FATAL ANY OUTPUT_QUIET)
+endforeach()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/first/libdfa.so ${WORK}/second/nested/libdfa.so
+                RESULT_VARIABLE differ)
+if(differ)
+  message(FATAL_ERROR "two builds with SOURCE_DATE_EPOCH=$ENV{SOURCE_DATE_EPOCH} differ")
+endif()
+file(SHA256 ${WORK}/first/libdfa.so hash)
+message(STATUS "identical libdfa.so, sha256 ${hash}")
+file(REMOVE_RECURSE ${WORK})
