@@ -7,6 +7,8 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-m32")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-m32")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-m32")
 set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
+# 64-bit libraries of the build machine must never be picked up.
+set(CMAKE_IGNORE_PATH /usr/lib/x86_64-linux-gnu /lib/x86_64-linux-gnu)
 
 # Some kernels cannot execute 32-bit programs ("Exec format error"); run tests under qemu-i386
 # there. The 32-bit dynamic loader is itself a 32-bit program, so asking it for its version
