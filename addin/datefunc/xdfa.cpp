@@ -94,18 +94,22 @@ constexpr int32_t SaturateToInt32(int64_t n) noexcept {
     return static_cast<int32_t>(n < INT32_MIN ? INT32_MIN : n > INT32_MAX ? INT32_MAX : n);
 }
 
-int32_t AddNullDate(int32_t nSerial) noexcept {
-    return SaturateToInt32(int64_t{nSerial} + nNullDate.load(std::memory_order_relaxed));
+// Each call reads the null date once, so that both dates of a difference are taken from the
+// same null date even while another thread runs the handshake.
+int32_t NullDate() noexcept { return nNullDate.load(std::memory_order_relaxed); }
+
+int32_t AddNullDate(int32_t nSerial, int32_t nNull) noexcept {
+    return SaturateToInt32(int64_t{nSerial} + nNull);
 }
 
 // The difference functions floor their dates; a missing date is day number 0 itself.
-int32_t DiffDayNumber(const double* pDate) noexcept {
-    return pDate ? AddNullDate(FloorToInt32(*pDate)) : 0;
+int32_t DiffDayNumber(const double* pDate, int32_t nNull) noexcept {
+    return pDate ? AddNullDate(FloorToInt32(*pDate), nNull) : 0;
 }
 
 // The one-date functions truncate toward zero; a missing date is the null date.
 int32_t SingleDayNumber(const double* pDate) noexcept {
-    return AddNullDate(pDate ? TruncToInt32(*pDate) : 0);
+    return AddNullDate(pDate ? TruncToInt32(*pDate) : 0, NullDate());
 }
 
 bool IsIsoMode(const double* pMode) noexcept { return pMode && TruncToInt32(*pMode) == 1; }
@@ -159,7 +163,8 @@ template <auto Diff>
 void EvaluateDiff(double* pResult, const double* pDate1, const double* pDate2,
                   const double* pMode) noexcept {
     if (!pResult) return;
-    const auto nDiff = Diff(DiffDayNumber(pDate1), DiffDayNumber(pDate2), IsIsoMode(pMode));
+    const int32_t nNull = NullDate();
+    const auto nDiff = Diff(DiffDayNumber(pDate1, nNull), DiffDayNumber(pDate2, nNull), IsIsoMode(pMode));
     *pResult = static_cast<double>(nDiff);
 }
 
