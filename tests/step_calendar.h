@@ -6,14 +6,15 @@
 
 namespace step {
 
-inline bool IsLeap(uint16_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+constexpr bool IsLeap(uint16_t y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
-inline uint16_t MonthLength(uint16_t m, uint16_t y) {
-    static const uint16_t kLengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+constexpr uint16_t kLengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+constexpr uint16_t MonthLength(uint16_t m, uint16_t y) {
     return static_cast<uint16_t>(kLengths[m - 1] + (m == 2 && IsLeap(y) ? 1 : 0));
 }
 
-inline int32_t DateToDays(uint16_t d, uint16_t m, uint16_t year) {
+constexpr int32_t DateToDays(uint16_t d, uint16_t m, uint16_t year) {
     const int32_t y = year;
     int32_t n = 365 * y + (y - 1) / 4 - (y - 1) / 100 + (y - 1) / 400 - 365;
     for (uint16_t i = 1; i < m; ++i) n += MonthLength(i, year);
@@ -21,7 +22,7 @@ inline int32_t DateToDays(uint16_t d, uint16_t m, uint16_t year) {
 }
 
 // Outside the calendar the correction would never settle; those numbers clamp to its ends.
-inline void DaysToDate(int32_t n, uint16_t& d, uint16_t& m, uint16_t& year) {
+constexpr void DaysToDate(int32_t n, uint16_t& d, uint16_t& m, uint16_t& year) {
     if (n < -364) n = -364;
     if (n > 23936166) n = 23936166;
     for (int32_t k = 0;;) {

@@ -23,10 +23,10 @@ inline constexpr int32_t kDaysPer400Years = 365 * 400 + 97;
 inline constexpr int32_t kFirstDay = -364;     // 1 January of year 0
 inline constexpr int32_t kLastDay = 23936166;  // 31 December of year 65535
 
-// Bitwise rather than logical operators: random years would mispredict a branch a quarter
-// of the time.
+// Divisible by 4 and not by 100, or by 400. Among years divisible by 25 that means divisible
+// by 16, among the others divisible by 4: one remainder and a mask, no branch to mispredict.
 constexpr bool IsLeapYear(uint16_t nYear) noexcept {
-    return ((nYear % 4 == 0) & (nYear % 100 != 0)) | (nYear % 400 == 0);
+    return (nYear & (nYear % 25 != 0 ? 3 : 15)) == 0;
 }
 
 // nMonth is 1..12.
@@ -45,8 +45,9 @@ constexpr int32_t DateToDays(uint16_t nDay, uint16_t nMonth, uint16_t nYear) noe
 }
 
 // Writes the date of a day number. Numbers outside kFirstDay..kLastDay are clamped to the
-// first or last day of the calendar. Constant time: the 400-, 100- and 4-year cycles are
-// unrolled arithmetically, with years counted from 1 March so the leap day ends each year.
+// first or last day of the calendar. Constant time and short dependency chains: centuries, then
+// years within the century, then months are each found by one multiplication (Euclidean affine
+// functions), with years counted from 1 March so that the leap day ends each year.
 constexpr void DaysToDate(int32_t nDays, uint16_t* pDay, uint16_t* pMonth,
                           uint16_t* pYear) noexcept {
     const int32_t n = nDays < kFirstDay ? kFirstDay : nDays > kLastDay ? kLastDay : nDays;
@@ -55,14 +56,20 @@ constexpr void DaysToDate(int32_t nDays, uint16_t* pDay, uint16_t* pMonth,
     const int32_t nProleptic = n - (n <= 1);
     // Days since 1 March of year -400: one era earlier keeps the count non-negative.
     const uint32_t z = static_cast<uint32_t>(nProleptic + 305 + kDaysPer400Years);  // [146037, 24082568]
-    const uint32_t era = z / kDaysPer400Years;                                   // [0, 164]
-    const uint32_t doe = z - era * kDaysPer400Years;                             // [0, 146096]
-    const uint32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;  // [0, 399]
-    const uint32_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);                // [0, 365]
-    const uint32_t mp = (5 * doy + 2) / 153;                                     // [0, 11], March = 0
-    *pDay = static_cast<uint16_t>(doy - (153 * mp + 2) / 5 + 1);                 // [1, 31]
-    *pMonth = static_cast<uint16_t>(mp < 10 ? mp + 3 : mp - 9);                  // [1, 12]
-    *pYear = static_cast<uint16_t>(era * 400 + yoe + (mp >= 10) - 400);          // [0, 65535]
+    const uint32_t n1 = 4 * z + 3;
+    const uint32_t nCentury = n1 / kDaysPer400Years;                // [0, 659] since March of -400
+    const uint32_t nDayOfCentury = n1 % kDaysPer400Years / 4;       // [0, 36524]
+    // 2939745 / 2^32 is 4 / 1461 to within the precision the century's days need.
+    const uint64_t p2 = uint64_t{2939745} * (4 * nDayOfCentury + 3);
+    const uint32_t nYearOfCentury = static_cast<uint32_t>(p2 >> 32);                      // [0, 99]
+    const uint32_t nDayOfYear = static_cast<uint32_t>(p2) / 2939745 / 4;                  // [0, 365], 1 March = 0
+    // 2141 / 2^16 is 5 / 153: five months from March take 153 days.
+    const uint32_t n3 = 2141 * nDayOfYear + 197913;
+    const uint32_t nMonth = n3 >> 16;                                                     // [3, 14], March = 3
+    const bool bNextYear = nDayOfYear >= 306;                                             // January, February
+    *pDay = static_cast<uint16_t>((n3 & 0xFFFF) / 2141 + 1);                              // [1, 31]
+    *pMonth = static_cast<uint16_t>(bNextYear ? nMonth - 12 : nMonth);                    // [1, 12]
+    *pYear = static_cast<uint16_t>(100 * nCentury + nYearOfCentury + bNextYear - 400);   // [0, 65535]
 }
 
 namespace detail {

@@ -3,10 +3,18 @@
 // This code runs inside the host's process. It allocates nothing, throws nothing, has no static
 // constructors, and gives every input a host can pass a defined result: NaN, infinities and
 // out-of-range serials are sanitised before any conversion to an integer.
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#if defined(__SSE2_MATH__)
+#include <emmintrin.h>
+#endif
 
+#ifdef DFA_CALENDAR_HEADER
+#include DFA_CALENDAR_HEADER  // the benchmark's build with the step-by-step calendar
+#else
 #include "calendar.h"
+#endif
 #include "language.h"
 #include "dfa.h"
 
@@ -70,49 +78,61 @@ const FunctionEntry* FindFunction(const uint16_t* pnIndex) noexcept {
 
 // ---------------------------------------------------------------------------------------------
 // Serial dates to day numbers
+//
+// A cell can hold anything. NaN counts as 0, and every serial is clamped to whole-number bounds
+// before it is converted to an integer, so no out-of-range double is ever converted. Clamping to
+// whole numbers commutes with truncation and flooring, so clamping first gives the day number
+// that saturating afterwards would.
 
-constexpr double kInt32Min = -2147483648.0;
-constexpr double kInt32Max = 2147483647.0;
-
-// A cell can hold anything: NaN counts as 0 and everything beyond the int32 range saturates,
-// so no out-of-range double is ever converted to an integer.
-constexpr double SanitiseSerial(double x) noexcept {
+// NaN as 0, then x clamped to [lo, hi]; straight-line SSE code where the target has it.
+inline double ClampSerial(double x, double lo, double hi) noexcept {
+#if defined(__SSE2_MATH__)
+    __m128d v = _mm_set_sd(x);
+    v = _mm_and_pd(v, _mm_cmpord_sd(v, v));
+    return _mm_cvtsd_f64(_mm_min_sd(_mm_max_sd(v, _mm_set_sd(lo)), _mm_set_sd(hi)));
+#else
     if (x != x) return 0.0;
-    return x < kInt32Min ? kInt32Min : x > kInt32Max ? kInt32Max : x;
-}
-
-constexpr int32_t TruncToInt32(double x) noexcept { return static_cast<int32_t>(SanitiseSerial(x)); }
-
-// floor without libm: the truncation is one too high exactly for negative non-integers.
-constexpr int32_t FloorToInt32(double x) noexcept {
-    const double s = SanitiseSerial(x);
-    const int32_t t = static_cast<int32_t>(s);
-    return t - (static_cast<double>(t) > s);
-}
-
-constexpr int32_t SaturateToInt32(int64_t n) noexcept {
-    return static_cast<int32_t>(n < INT32_MIN ? INT32_MIN : n > INT32_MAX ? INT32_MAX : n);
+    return x < lo ? lo : x > hi ? hi : x;
+#endif
 }
 
 // Each call reads the null date once, so that both dates of a difference are taken from the
 // same null date even while another thread runs the handshake.
 int32_t NullDate() noexcept { return nNullDate.load(std::memory_order_relaxed); }
 
-int32_t AddNullDate(int32_t nSerial, int32_t nNull) noexcept {
-    return SaturateToInt32(int64_t{nSerial} + nNull);
-}
+// Day numbers of the difference functions: floor of the serial plus the null date, saturated
+// to int32. A missing date is day number 0 itself.
+class DiffDayNumbers {
+public:
+    explicit DiffDayNumbers(int32_t nNull) noexcept
+        : m_nNull(nNull),
+          m_fLow(static_cast<double>(std::max<int64_t>(INT32_MIN, int64_t{INT32_MIN} - nNull))),
+          m_fHigh(static_cast<double>(std::min<int64_t>(INT32_MAX, int64_t{INT32_MAX} - nNull))) {}
 
-// The difference functions floor their dates; a missing date is day number 0 itself.
-int32_t DiffDayNumber(const double* pDate, int32_t nNull) noexcept {
-    return pDate ? AddNullDate(FloorToInt32(*pDate), nNull) : 0;
-}
+    int32_t operator()(const double* pDate) const noexcept {
+        if (!pDate) return 0;
+        const double s = ClampSerial(*pDate, m_fLow, m_fHigh);
+        const int32_t t = static_cast<int32_t>(s);
+        // Truncation is one too high exactly for negative non-integers; no libm floor needed.
+        return t - (static_cast<double>(t) > s) + m_nNull;
+    }
 
-// The one-date functions truncate toward zero; a missing date is the null date.
+private:
+    int32_t m_nNull;
+    double m_fLow, m_fHigh;  // serials whose day numbers stay within int32
+};
+
+// Day number of a one-date function: the serial truncated toward zero plus the null date. Only
+// its date matters, and the conversion would clamp it to the calendar, so it is clamped there
+// at once. A missing date is the null date.
 int32_t SingleDayNumber(const double* pDate) noexcept {
-    return AddNullDate(pDate ? TruncToInt32(*pDate) : 0, NullDate());
+    const int32_t nNull = NullDate();
+    const double fLow = kFirstDay - nNull, fHigh = kLastDay - nNull;
+    return static_cast<int32_t>(ClampSerial(pDate ? *pDate : 0.0, fLow, fHigh)) + nNull;
 }
 
-bool IsIsoMode(const double* pMode) noexcept { return pMode && TruncToInt32(*pMode) == 1; }
+// The mode selects ISO 8601 when it truncates to 1; NaN compares false.
+bool IsIsoMode(const double* pMode) noexcept { return pMode && ((*pMode >= 1.0) & (*pMode < 2.0)); }
 
 struct Date {
     uint16_t nDay, nMonth, nYear;
@@ -140,11 +160,10 @@ int64_t DiffWeeks(int32_t nDays1, int32_t nDays2, bool bIso) noexcept {
 int32_t DiffMonths(int32_t nDays1, int32_t nDays2, bool bIso) noexcept {
     const Date d1 = ToDate(nDays1), d2 = ToDate(nDays2);
     const int32_t nDiff = (d2.nMonth - d1.nMonth) + 12 * (d2.nYear - d1.nYear);
-    if (bIso) return nDiff;
-    // Only the days of the month decide whether the last month is complete.
-    if (nDays1 < nDays2 && d1.nDay > d2.nDay) return nDiff - 1;
-    if (nDays1 > nDays2 && d1.nDay < d2.nDay) return nDiff + 1;
-    return nDiff;
+    // Only the days of the month decide whether the last month is complete. Bitwise operators:
+    // on random pairs each comparison is a coin toss that a branch would mispredict.
+    const int32_t nIncomplete = ((nDays1 < nDays2) & (d1.nDay > d2.nDay)) - ((nDays1 > nDays2) & (d1.nDay < d2.nDay));
+    return bIso ? nDiff : nDiff - nIncomplete;
 }
 
 int32_t DiffYears(int32_t nDays1, int32_t nDays2, bool bIso) noexcept {
@@ -152,19 +171,38 @@ int32_t DiffYears(int32_t nDays1, int32_t nDays2, bool bIso) noexcept {
     return DiffMonths(nDays1, nDays2, false) / 12;
 }
 
-int32_t WeeksInYear(uint16_t nYear) noexcept {
+constexpr int32_t WeeksInYearFromWeekday(uint16_t nYear) noexcept {
     // Years starting on a Thursday, and leap years starting on a Wednesday, have 53 ISO weeks.
     // Weekdays count from 0 = Monday; in year 0 they are negative and match neither.
     const int32_t nWeekday = (DateToDays(1, 1, nYear) - 1) % 7;
     return 52 + ((nWeekday == 3) | ((nWeekday == 2) & IsLeapYear(nYear)));
 }
 
+// Weekdays repeat every 400 years (146097 days are 20871 weeks), so one cycle of counts serves
+// every year: a lookup instead of a day count and a division on each call.
+struct WeeksInCycle {
+    uint8_t aWeeks[400];
+    constexpr WeeksInCycle() : aWeeks{} {
+        for (uint16_t y = 0; y < 400; ++y) aWeeks[y] = static_cast<uint8_t>(WeeksInYearFromWeekday(y));
+    }
+};
+constexpr WeeksInCycle aWeeksInCycle;
+
+constexpr int32_t WeeksInYear(uint16_t nYear) noexcept { return aWeeksInCycle.aWeeks[nYear % 400]; }
+
+constexpr bool TableMatchesWeekdays() {
+    for (uint32_t y = 0; y <= 65535; ++y)
+        if (WeeksInYear(static_cast<uint16_t>(y)) != WeeksInYearFromWeekday(static_cast<uint16_t>(y))) return false;
+    return true;
+}
+static_assert(TableMatchesWeekdays());
+
 template <auto Diff>
 void EvaluateDiff(double* pResult, const double* pDate1, const double* pDate2,
                   const double* pMode) noexcept {
     if (!pResult) return;
-    const int32_t nNull = NullDate();
-    const auto nDiff = Diff(DiffDayNumber(pDate1, nNull), DiffDayNumber(pDate2, nNull), IsIsoMode(pMode));
+    const DiffDayNumbers dayNumber(NullDate());
+    const auto nDiff = Diff(dayNumber(pDate1), dayNumber(pDate2), IsIsoMode(pMode));
     *pResult = static_cast<double>(nDiff);
 }
 
@@ -233,7 +271,7 @@ void QvDate_GetDiffYears(double* pResult, const double* pDate1, const double* pD
 }
 
 void QvDate_IsLeapYear(double* pResult, const double* pDate) {
-    EvaluateDate<[](Date d) { return IsLeapYear(d.nYear) ? 1 : 0; }>(pResult, pDate);
+    EvaluateDate<[](Date d) { return int{IsLeapYear(d.nYear)}; }>(pResult, pDate);
 }
 
 void QvDate_DaysInMonth(double* pResult, const double* pDate) {
@@ -241,7 +279,7 @@ void QvDate_DaysInMonth(double* pResult, const double* pDate) {
 }
 
 void QvDate_DaysInYear(double* pResult, const double* pDate) {
-    EvaluateDate<[](Date d) { return IsLeapYear(d.nYear) ? 366 : 365; }>(pResult, pDate);
+    EvaluateDate<[](Date d) { return 365 + IsLeapYear(d.nYear); }>(pResult, pDate);
 }
 
 void QvDate_WeeksInYear(double* pResult, const double* pDate) {

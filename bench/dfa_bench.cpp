@@ -1,0 +1,182 @@
+// What each worksheet call costs a host: every function called through its dlsym'd pointer over
+// 65,536 random inputs, next to the call floor (a function of the same shape that only floors
+// its argument) and to the add-in built with the step-by-step calendar. Prints Google
+// Benchmark's table, then the ratios.
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "calendar.h"
+#include "dfa.h"
+#include "step_calendar.h"
+
+namespace {
+
+constexpr std::size_t kInputs = 1 << 16;  // too many for branch predictors to learn the sequence
+constexpr int32_t kNullDate = 693594;
+
+struct InputSet {
+    std::string name;
+    std::vector<double> first, second;  // serial dates with a time of day
+    std::vector<int32_t> days;          // day numbers, for the bare conversions
+};
+
+InputSet MakeInputs(const char* name, int32_t firstDay, int32_t lastDay, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int32_t> day(firstDay, lastDay);
+    std::uniform_real_distribution<double> time(0.0, 0.999);
+    InputSet set{name, {}, {}, {}};
+    for (std::size_t i = 0; i < kInputs; ++i) {
+        set.days.push_back(day(rng));
+        set.first.push_back(set.days.back() - kNullDate + time(rng));
+        set.second.push_back(day(rng) - kNullDate + time(rng));
+    }
+    return set;
+}
+
+void* Load(const char* path) {
+    void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        std::fprintf(stderr, "%s\n", dlerror());
+        std::exit(2);
+    }
+    return handle;
+}
+
+template <typename Fn>
+Fn Resolve(void* handle, const char* name) {
+    auto fn = reinterpret_cast<Fn>(dlsym(handle, name));
+    if (!fn) {
+        std::fprintf(stderr, "missing %s\n", name);
+        std::exit(2);
+    }
+    return fn;
+}
+
+void Handshake(void* addin) {
+    uint16_t count = 0;
+    Resolve<dfa_GetFunctionCount_fn>(addin, "GetFunctionCount")(&count);
+}
+
+void RegisterOneDate(const std::string& name, dfa_DateFunction_fn fn, const InputSet& set) {
+    benchmark::RegisterBenchmark(name.c_str(), [fn, &set](benchmark::State& state) {
+        std::size_t i = 0;
+        double result = 0;
+        for (auto _ : state) {
+            fn(&result, &set.first[i++ & (kInputs - 1)]);
+            benchmark::DoNotOptimize(result);
+        }
+    });
+}
+
+void RegisterDiff(const std::string& name, dfa_DiffFunction_fn fn, const InputSet& set, double mode) {
+    benchmark::RegisterBenchmark(name.c_str(), [fn, &set, mode](benchmark::State& state) {
+        std::size_t i = 0;
+        double result = 0;
+        for (auto _ : state) {
+            const std::size_t k = i++ & (kInputs - 1);
+            fn(&result, &set.first[k], &set.second[k], &mode);
+            benchmark::DoNotOptimize(result);
+        }
+    });
+}
+
+template <void (*Convert)(int32_t, uint16_t&, uint16_t&, uint16_t&)>
+void RegisterConversion(const std::string& name, const InputSet& set) {
+    benchmark::RegisterBenchmark(name.c_str(), [&set](benchmark::State& state) {
+        std::size_t i = 0;
+        uint16_t d = 0, m = 0, y = 0;
+        for (auto _ : state) {
+            Convert(set.days[i++ & (kInputs - 1)], d, m, y);
+            benchmark::DoNotOptimize(d + m + y);
+        }
+    });
+}
+
+void ClosedForm(int32_t n, uint16_t& d, uint16_t& m, uint16_t& y) { dfa::DaysToDate(n, &d, &m, &y); }
+void StepByStep(int32_t n, uint16_t& d, uint16_t& m, uint16_t& y) { step::DaysToDate(n, d, m, y); }
+
+// Collects nanoseconds per call by name ("function/set[/step]") and prints the ratio table.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        // With repetitions, the median stands for the benchmark; without, the single run.
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                ns_[run.run_name.str()] = run.GetAdjustedRealTime();
+            else if (run.run_type == Run::RT_Iteration && run.repetitions <= 1)
+                ns_[run.benchmark_name()] = run.GetAdjustedRealTime();
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\n%-26s %9s %6s %9s %6s %9s %12s %12s\n", "ns per call / ratio", "typical", "floor", "slowest",
+                    "floor", "slow/typ", "step typical", "step slowest");
+        for (const auto& [name, floor] : rows_) {
+            const double typical = ns_[name + "/typical"], slowest = ns_[name + "/slowest"];
+            const double floorTypical = ns_[floor + "/typical"], floorSlowest = ns_[floor + "/slowest"];
+            std::printf("%-26s %9.2f %6.2f %9.2f %6.2f %9.2f", name.c_str(), typical, typical / floorTypical, slowest,
+                        slowest / floorSlowest, slowest / typical);
+            if (ns_.count(name + "/typical/step"))
+                std::printf(" %12.2f %12.0f", ns_[name + "/typical/step"], ns_[name + "/slowest/step"]);
+            std::printf("\n");
+        }
+    }
+    void AddRow(const std::string& name, const std::string& floor) { rows_.emplace_back(name, floor); }
+
+private:
+    std::map<std::string, double> ns_;
+    std::vector<std::pair<std::string, std::string>> rows_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    void* addin = Load(DFA_LIBRARY_PATH);
+    void* before = Load(DFA_STEP_LIBRARY_PATH);
+    void* floorLib = Load(DFA_FLOOR_LIBRARY_PATH);
+    Handshake(addin);
+    Handshake(before);
+
+    // Typical dates: 1900-2100. Slowest: the last 15,527 days, where the step-by-step
+    // conversion corrects its first guess of the year tens of thousands of times.
+    static const InputSet sets[] = {
+        MakeInputs("typical", dfa::DateToDays(1, 1, 1900), dfa::DateToDays(31, 12, 2100), 1),
+        MakeInputs("slowest", 365 * 65536, dfa::kLastDay, 2),
+    };
+    RatioReporter reporter;
+    const char* const oneDate[] = {"QvDate_IsLeapYear", "QvDate_DaysInMonth", "QvDate_DaysInYear", "QvDate_WeeksInYear"};
+    const char* const diffs[] = {"QvDate_GetDiffWeeks", "QvDate_GetDiffMonths", "QvDate_GetDiffYears"};
+    for (const InputSet& set : sets) {
+        RegisterOneDate("call floor (1 date)/" + set.name, Resolve<dfa_DateFunction_fn>(floorLib, "CallFloor1"), set);
+        RegisterDiff("call floor (2 dates)/" + set.name, Resolve<dfa_DiffFunction_fn>(floorLib, "CallFloor3"), set, 0);
+        for (const char* entry : oneDate)
+            for (auto [lib, suffix] : {std::pair{addin, ""}, std::pair{before, "/step"}})
+                RegisterOneDate(std::string(entry) + "/" + set.name + suffix, Resolve<dfa_DateFunction_fn>(lib, entry), set);
+        for (const char* entry : diffs)
+            for (double mode : {0.0, 1.0})
+                for (auto [lib, suffix] : {std::pair{addin, ""}, std::pair{before, "/step"}})
+                    RegisterDiff(std::string(entry) + (mode == 1 ? " iso" : "") + "/" + set.name + suffix,
+                                 Resolve<dfa_DiffFunction_fn>(lib, entry), set, mode);
+        RegisterConversion<ClosedForm>("DaysToDate/" + set.name, set);
+        RegisterConversion<StepByStep>("DaysToDate/" + set.name + "/step", set);
+    }
+    reporter.AddRow("call floor (1 date)", "call floor (1 date)");
+    reporter.AddRow("call floor (2 dates)", "call floor (2 dates)");
+    for (const char* entry : oneDate) reporter.AddRow(entry, "call floor (1 date)");
+    for (const char* entry : diffs) {
+        reporter.AddRow(entry, "call floor (2 dates)");
+        reporter.AddRow(std::string(entry) + " iso", "call floor (2 dates)");
+    }
+    reporter.AddRow("DaysToDate", "call floor (1 date)");
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+}
