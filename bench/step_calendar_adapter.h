@@ -13,5 +13,6 @@ constexpr bool IsLeapYear(uint16_t y) noexcept { return step::IsLeap(y); }
 constexpr uint16_t DaysInMonth(uint16_t m, uint16_t y) noexcept { return step::MonthLength(m, y); }
 constexpr int32_t DateToDays(uint16_t d, uint16_t m, uint16_t y) noexcept { return step::DateToDays(d, m, y); }
 constexpr void DaysToDate(int32_t n, uint16_t* d, uint16_t* m, uint16_t* y) noexcept { step::DaysToDate(n, *d, *m, *y); }
+constexpr void DaysToDateInCalendar(int32_t n, uint16_t* d, uint16_t* m, uint16_t* y) noexcept { DaysToDate(n, d, m, y); }
 
 }  // namespace dfa

@@ -44,13 +44,12 @@ constexpr int32_t DateToDays(uint16_t nDay, uint16_t nMonth, uint16_t nYear) noe
     return nBeforeYear + nBeforeMonth + nDay;
 }
 
-// Writes the date of a day number. Numbers outside kFirstDay..kLastDay are clamped to the
-// first or last day of the calendar. Constant time and short dependency chains: centuries, then
-// years within the century, then months are each found by one multiplication (Euclidean affine
-// functions), with years counted from 1 March so that the leap day ends each year.
-constexpr void DaysToDate(int32_t nDays, uint16_t* pDay, uint16_t* pMonth,
-                          uint16_t* pYear) noexcept {
-    const int32_t n = nDays < kFirstDay ? kFirstDay : nDays > kLastDay ? kLastDay : nDays;
+// DaysToDate for a day number already within kFirstDay..kLastDay. Constant time and short
+// dependency chains: centuries, then years within the century, then months are each found by
+// one multiplication (Euclidean affine functions), with years counted from 1 March so that the
+// leap day ends each year.
+constexpr void DaysToDateInCalendar(int32_t n, uint16_t* pDay, uint16_t* pMonth,
+                                    uint16_t* pYear) noexcept {
     // Day numbers up to 1 run one day ahead of the plain proleptic count, in which 31 December
     // of year 0 is day 0 and 1 March of year 0 is day -305.
     const int32_t nProleptic = n - (n <= 1);
@@ -70,6 +69,14 @@ constexpr void DaysToDate(int32_t nDays, uint16_t* pDay, uint16_t* pMonth,
     *pDay = static_cast<uint16_t>((n3 & 0xFFFF) / 2141 + 1);                              // [1, 31]
     *pMonth = static_cast<uint16_t>(bNextYear ? nMonth - 12 : nMonth);                    // [1, 12]
     *pYear = static_cast<uint16_t>(100 * nCentury + nYearOfCentury + bNextYear - 400);   // [0, 65535]
+}
+
+// Writes the date of a day number. Numbers outside kFirstDay..kLastDay are clamped to the
+// first or last day of the calendar.
+constexpr void DaysToDate(int32_t nDays, uint16_t* pDay, uint16_t* pMonth,
+                          uint16_t* pYear) noexcept {
+    const int32_t n = nDays < kFirstDay ? kFirstDay : nDays > kLastDay ? kLastDay : nDays;
+    DaysToDateInCalendar(n, pDay, pMonth, pYear);
 }
 
 namespace detail {

@@ -144,6 +144,13 @@ Date ToDate(int32_t nDays) noexcept {
     return date;
 }
 
+// For day numbers that SingleDayNumber has already put within the calendar.
+Date ToDateInCalendar(int32_t nDays) noexcept {
+    Date date{};
+    DaysToDateInCalendar(nDays, &date.nDay, &date.nMonth, &date.nYear);
+    return date;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Worksheet arithmetic. Day numbers are int32 but their differences are not: 64-bit
 // intermediates give the formula's exact value for every pair.
@@ -209,7 +216,7 @@ void EvaluateDiff(double* pResult, const double* pDate1, const double* pDate2,
 template <auto Of>
 void EvaluateDate(double* pResult, const double* pDate) noexcept {
     if (!pResult) return;
-    *pResult = static_cast<double>(Of(ToDate(SingleDayNumber(pDate))));
+    *pResult = static_cast<double>(Of(ToDateInCalendar(SingleDayNumber(pDate))));
 }
 
 }  // namespace
