@@ -44,6 +44,22 @@ constexpr int32_t DateToDays(uint16_t nDay, uint16_t nMonth, uint16_t nYear) noe
     return nBeforeYear + nBeforeMonth + nDay;
 }
 
+// Month and day of each day of a year counted from 1 March, whose February ends it: two loads
+// instead of a chain of multiplications.
+struct MarchYear {
+    uint8_t aMonth[366];
+    uint8_t aDay[366];
+    constexpr MarchYear() : aMonth{}, aDay{} {
+        constexpr uint8_t aLengths[12] = {31, 30, 31, 30, 31, 31, 30, 31, 30, 31, 31, 29};
+        for (int i = 0, nDayOfYear = 0; i < 12; ++i)
+            for (int d = 1; d <= aLengths[i]; ++d, ++nDayOfYear) {
+                aMonth[nDayOfYear] = static_cast<uint8_t>((i + 2) % 12 + 1);
+                aDay[nDayOfYear] = static_cast<uint8_t>(d);
+            }
+    }
+};
+inline constexpr MarchYear aMarchYear;
+
 // DaysToDate for a day number already within kFirstDay..kLastDay. Constant time and short
 // dependency chains: centuries, then years within the century, then months are each found by
 // one multiplication (Euclidean affine functions), with years counted from 1 March so that the
@@ -62,12 +78,9 @@ constexpr void DaysToDateInCalendar(int32_t n, uint16_t* pDay, uint16_t* pMonth,
     const uint64_t p2 = uint64_t{2939745} * (4 * nDayOfCentury + 3);
     const uint32_t nYearOfCentury = static_cast<uint32_t>(p2 >> 32);                      // [0, 99]
     const uint32_t nDayOfYear = static_cast<uint32_t>(p2) / 2939745 / 4;                  // [0, 365], 1 March = 0
-    // 2141 / 2^16 is 5 / 153: five months from March take 153 days.
-    const uint32_t n3 = 2141 * nDayOfYear + 197913;
-    const uint32_t nMonth = n3 >> 16;                                                     // [3, 14], March = 3
     const bool bNextYear = nDayOfYear >= 306;                                             // January, February
-    *pDay = static_cast<uint16_t>((n3 & 0xFFFF) / 2141 + 1);                              // [1, 31]
-    *pMonth = static_cast<uint16_t>(bNextYear ? nMonth - 12 : nMonth);                    // [1, 12]
+    *pDay = aMarchYear.aDay[nDayOfYear];
+    *pMonth = aMarchYear.aMonth[nDayOfYear];
     *pYear = static_cast<uint16_t>(100 * nCentury + nYearOfCentury + bNextYear - 400);   // [0, 65535]
 }
 
