@@ -61,9 +61,9 @@ struct MarchYear {
 inline constexpr MarchYear aMarchYear;
 
 // DaysToDate for a day number already within kFirstDay..kLastDay. Constant time and short
-// dependency chains: centuries, then years within the century, then months are each found by
-// one multiplication (Euclidean affine functions), with years counted from 1 March so that the
-// leap day ends each year.
+// dependency chains: the century, then the year within it, are each found by one
+// multiplication (Euclidean affine functions), month and day by aMarchYear; years count from
+// 1 March so that the leap day ends each year.
 constexpr void DaysToDateInCalendar(int32_t n, uint16_t* pDay, uint16_t* pMonth,
                                     uint16_t* pYear) noexcept {
     // Day numbers up to 1 run one day ahead of the plain proleptic count, in which 31 December
