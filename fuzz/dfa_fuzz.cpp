@@ -4,7 +4,6 @@
 // and the defined reading of serials. Any difference, stray write or crash is a finding.
 #include <dlfcn.h>
 #include <FuzzedDataProvider.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -14,10 +13,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "dfa.h"
+#include "open_addin.h"
 
 namespace {
 
@@ -119,8 +118,8 @@ struct Instance {
     dfa_GetDescription_fn getDescription;
     bool handshaken = false;  // whether GetFunctionCount has set the null date
 
-    void load(const std::string& path) {
-        void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void load(bool fresh) {
+        void* h = dfa_test::OpenAddin(DFA_LIBRARY_PATH, fresh);
         if (!h) {
             std::fprintf(stderr, "%s\n", dlerror());
             std::abort();
@@ -251,11 +250,8 @@ void Metadata(Instance& addin) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    g_instances[0].load(DFA_LIBRARY_PATH);
-    const auto copy = std::filesystem::temp_directory_path() / ("libdfa-fuzz-" + std::to_string(getpid()) + ".so");
-    std::filesystem::copy_file(DFA_LIBRARY_PATH, copy, std::filesystem::copy_options::overwrite_existing);
-    g_instances[1].load(copy.string());
-    std::filesystem::remove(copy);
+    g_instances[0].load(false);
+    g_instances[1].load(true);
     return 0;
 }
 

@@ -1,32 +1,19 @@
 // Tests reach the add-in the way a host does: dlopen, then dlsym by name.
 #pragma once
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
-#include <string>
 
 #include "dfa.h"
+#include "open_addin.h"
 
 namespace dfa_test {
 
 class LoadedAddin {
 public:
-    // A fresh copy starts in the state of a library the host has just loaded (null date not
-    // yet set); dlopen of the same path would hand back the already-loaded instance.
-    explicit LoadedAddin(bool fresh = false) : path_(DFA_LIBRARY_PATH) {
-        if (fresh) {
-            static int copies = 0;
-            const auto copy = std::filesystem::temp_directory_path() /
-                              ("libdfa-" + std::to_string(getpid()) + "-" + std::to_string(++copies) + ".so");
-            std::filesystem::copy_file(path_, copy, std::filesystem::copy_options::overwrite_existing);
-            path_ = copy.string();
-        }
-        handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (fresh) std::filesystem::remove(path_);
+    // fresh: a copy of the file, in the state of a library the host has just loaded.
+    explicit LoadedAddin(bool fresh = false) : handle_(OpenAddin(DFA_LIBRARY_PATH, fresh)) {
         if (!handle_) ADD_FAILURE() << dlerror();
     }
     ~LoadedAddin() {
@@ -59,7 +46,6 @@ public:
     }
 
 private:
-    std::string path_;
     void* handle_ = nullptr;
 };
 
