@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* The call floor: exported functions shaped like the worksheet functions that do nothing but
  * floor their argument into the result, loaded and called the same way. */
 #include <math.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What each worksheet call costs a host: every function called through its dlsym'd pointer over
 // 65,536 random inputs, next to the call floor (a function of the same shape that only floors
 // its argument) and to the add-in built with the step-by-step calendar. Prints Google

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Builds the 64-bit optimised library and the benchmark, and runs it: each benchmark repeated,
 # repetitions interleaved at random so that a noisy moment does not land on one function, the
 # fastest reported. Extra arguments go to Google Benchmark (e.g. --benchmark_filter=typical).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The add-in's calendar interface on top of the step-by-step conversion, for the benchmark's
 // "before" build of the add-in (libdfa_step.so).
 #pragma once

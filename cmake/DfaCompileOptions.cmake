@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Warnings and sanitizers, applied per target rather than globally so that third-party code
 # (GoogleTest) keeps its own flags.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Positions 2-5 of the version record, supplied by the build configuration and checked here
 # so that a malformed value stops the configure rather than reaching the library.
 

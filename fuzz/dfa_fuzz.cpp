@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drives every export of the add-in, loaded as a host loads it, with fuzzer-chosen doubles,
 // indexes, languages and null pointers, in any order, and checks what comes back against an
 // independent model: std::chrono's calendar (stretched beyond its years by the 400-year cycle)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the fuzz target over files and directories of inputs, without libFuzzer, so that the
 // corpus replays under CTest with any compiler and any sanitizer.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "addin_loader.h"
 
 #include <dlfcn.h>

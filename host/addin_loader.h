@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loads the add-in the way a spreadsheet host does: dlopen, the registration handshake, and the
 // worksheet functions resolved by the entry names the add-in reports.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // dfa-host: stands in for a spreadsheet host. Loads libdfa.so, runs the registration handshake
 // and evaluates worksheet functions by their registered entry names.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arguments of `dfa-host call`: serial numbers or ISO dates.
 #pragma once
 

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* dfa: date-function add-in for spreadsheet hosts.
  *
  * A host loads libdfa.so, resolves these functions by name, calls GetFunctionCount first

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Builds libdfa.so and dfa-host, then uses the add-in the way a spreadsheet host does.
 set -eu
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that a job needs (run as root); does nothing when all are there.
 #   install-deps.sh build   compiler and CMake: build the library and dfa-host
 #   install-deps.sh test    also both ABIs' toolchains, GoogleTest, clang (sanitizers, fuzzing),

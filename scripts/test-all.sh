@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Builds both ABIs with warnings as errors and runs every test, then the same suite under
 # AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer, then the fuzzer for
 # a bounded time. Set DFA_FUZZ_SECONDS to fuzz longer (default 60).

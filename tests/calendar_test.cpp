@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The calendar against std::chrono (proleptic Gregorian, years up to 32767), Gregorian
 // 400-year periodicity beyond, and the step-by-step transcription of the conversion rules.
 #include <gtest/gtest.h>

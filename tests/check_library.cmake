@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks that libdfa.so is clean to load: exactly its entry points exported, no C++ runtime,
 # no static constructors, only libc/libm needed, and $ORIGIN first on its run-time path.
 # cmake -DLIB=... -DNM=... -DREADELF=... -P check_library.cmake

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hosts may handshake or switch language while worksheet functions run on other threads. Run
 // under ThreadSanitizer, any unsynchronised access to the add-in's state is reported.
 #include <atomic>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tests reach the add-in the way a host does: dlopen, then dlsym by name.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The version record and the component description, fetched as the component loader does.
 #include <regex>
 #include <string>

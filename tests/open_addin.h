@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // dlopen of the add-in, optionally of a fresh copy of its file: a copy starts in the state of a
 // library the host has just loaded (null date not yet set), where dlopen of the same path would
 // hand back the already-loaded instance.

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* The public header is plain C: a host written in C includes it as it stands. */
 #include "dfa.h"
 

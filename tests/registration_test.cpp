@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registration handshake through dlsym, with guard bytes around everything the add-in
 // writes so that a stray or missing write shows.
 #include <array>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Builds libdfa.so twice, in two directories, with one SOURCE_DATE_EPOCH; the files must match.
 # cmake -DSOURCE=... -DWORK=... [-DTOOLCHAIN=...] -P reproducible_build.cmake
 set(ENV{SOURCE_DATE_EPOCH} 1700000000)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The conversion rules transcribed step by step, as a second reference for the add-in's
 // closed-form calendar. Slow on purpose: it guesses the year and corrects it one year at a time.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The seven worksheet functions called through dlsym, as a host calls them.
 #include <chrono>
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The add-in's calendar: proleptic Gregorian, 16-bit years 0..65535, day numbers that count
 // 1 January of year 1 as day 1. Year 0 is a leap year whose days are -364..1, so day 1 is both
 // 31 December of year 0 and 1 January of year 1; DaysToDate reads it as the former.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The component description handed to the host's component loader. Its bytes are fixed:
 // loaders compare and parse it as it stands, tabs and placeholders included.
 #include "dfa.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The version record the host's component loader may ask for.
 #include "dfa.h"
 #include "dfa_build_config.h"

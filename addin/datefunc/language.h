@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Normalisation of the host's language identifier (LANGID layout: primary language in the low
 // 10 bits, sublanguage in the 6 bits above).
 #pragma once

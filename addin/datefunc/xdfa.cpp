@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The date add-in: registration interface and the seven worksheet functions.
 //
 // This code runs inside the host's process. It allocates nothing, throws nothing, has no static

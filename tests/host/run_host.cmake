@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs dfa-host once and compares its exit status, standard output and standard error.
 # cmake -DHOST=... [-DEMULATOR=...] -DARGS=a|b [-DINPUT=file] [-DEXPECTED=file] [-DRC=n]
 #       [-DERROR=regex] -P run_host.cmake
