@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: MIT
+#include "printable.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace dfa_host {
+
+namespace {
+
+// Length of the well-formed UTF-8 sequence at the start of text and its code point, or 0 when
+// the first byte does not start one (overlong forms and surrogates included).
+std::size_t DecodeUtf8(std::string_view text, char32_t& codePoint) {
+    const auto byte = [&](std::size_t i) { return static_cast<uint8_t>(text[i]); };
+    const uint8_t lead = byte(0);
+    std::size_t length = 0;
+    uint8_t low = 0x80, high = 0xBF;  // range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        codePoint = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        codePoint = lead & 0x0F;
+        if (lead == 0xE0) low = 0xA0;   // overlong
+        if (lead == 0xED) high = 0x9F;  // surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        codePoint = lead & 0x07;
+        if (lead == 0xF0) low = 0x90;   // overlong
+        if (lead == 0xF4) high = 0x8F;  // beyond U+10FFFF
+    } else {
+        return 0;
+    }
+    if (text.size() < length) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        const uint8_t b = byte(i);
+        if (b < (i == 1 ? low : 0x80) || b > (i == 1 ? high : 0xBF)) return 0;
+        codePoint = (codePoint << 6) | (b & 0x3F);
+    }
+    return length;
+}
+
+// C1 controls act on terminals like ESC sequences; the bidirectional controls reorder what a
+// reader sees.
+bool IsInvisibleControl(char32_t c) {
+    return (c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+void AppendEscaped(std::string& out, const char* format, unsigned value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    out += buffer;
+}
+
+}  // namespace
+
+std::string Printable(std::string_view text, std::size_t maxBytes, Layout layout) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size() && i < maxBytes) {
+        const auto c = static_cast<uint8_t>(text[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            if (c == '\\' || c == '"') out += '\\';
+            out += static_cast<char>(c);
+            ++i;
+        } else if (layout == Layout::kKeepLines && (c == '\n' || c == '\t')) {
+            out += static_cast<char>(c);
+            ++i;
+        } else if (char32_t codePoint = 0; c >= 0x80) {
+            const std::size_t length = DecodeUtf8(text.substr(i), codePoint);
+            if (length == 0) {
+                AppendEscaped(out, "\\x%02x", c);
+                ++i;
+            } else if (IsInvisibleControl(codePoint)) {
+                AppendEscaped(out, "\\u%04x", static_cast<unsigned>(codePoint));
+                i += length;
+            } else {
+                out.append(text.substr(i, length));
+                i += length;
+            }
+        } else {
+            AppendEscaped(out, "\\x%02x", c);
+            ++i;
+        }
+    }
+    if (i < text.size()) out += "... (" + std::to_string(text.size()) + " bytes)";
+    return out;
+}
+
+}  // namespace dfa_host

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+// Text that comes from outside a host (the command line, input lines, the add-in's buffers) made
+// safe to print on a terminal: it can neither retitle nor clear it, nor flood a message.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace dfa_host {
+
+enum class Layout { kOneLine, kKeepLines };
+
+// Control bytes, C1 controls, bidirectional overrides, invalid UTF-8, backslashes and double
+// quotes escaped (\x1b, \u202e, \\, \"); kKeepLines leaves line feeds and tabs as they are.
+// Longer texts are cut at a character boundary after maxBytes bytes of input and end in
+// "... (N bytes)".
+std::string Printable(std::string_view text, std::size_t maxBytes = 80, Layout layout = Layout::kOneLine);
+
+}  // namespace dfa_host

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+// dfa-host: stands in for a spreadsheet host. Loads libdfa.so, runs the registration handshake
+// and evaluates worksheet functions by their registered entry names.
+#include <filesystem>
+
+#include "addin_loader.h"
+#include "commands.h"
+#include "options.h"
+#include "report.h"
+
+namespace {
+
+// libdfa.so beside the executable (a build tree), else where the installed tree keeps it.
+std::string DefaultLibraryPath() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return DFA_HOST_INSTALLED_LIBRARY;
+    const auto beside = exe.parent_path() / "libdfa.so";
+    if (std::filesystem::exists(beside, ec)) return beside.string();
+    return (exe.parent_path() / DFA_HOST_LIBRARY_FROM_BINDIR).lexically_normal().string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace dfa_host;
+    const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
+    if (!parsed.options) return parsed.status;
+    const Options& options = *parsed.options;
+
+    const Addin addin(options.libPath.empty() ? DefaultLibraryPath() : options.libPath, options.language);
+    if (!addin.ok()) {
+        Report(addin.error());
+        return kExitFailure;
+    }
+    // A host that cannot call every function the add-in registers says so rather than hide it.
+    for (const std::string& problem : addin.problems()) Report(problem);
+    if (!addin.problems().empty()) return kExitFailure;
+
+    if (options.command == "list") return List(addin);
+    if (options.command == "info") return Info(addin);
+    return Call(addin, options.args);
+}

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+#include "serial_date.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <chrono>
+#include <cstdlib>
+
+namespace dfa_host {
+
+namespace {
+
+using namespace std::chrono;
+
+constexpr int32_t kNullDate = 693594;      // the add-in's day number of 30 December 1899
+constexpr int32_t kDaysPer400Years = 146097;
+constexpr int32_t kLastYear = 65535;
+
+bool AllDigits(std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+template <typename T>
+T Digits(std::string_view s) {
+    T value{};
+    std::from_chars(s.data(), s.data() + s.size(), value);
+    return value;
+}
+
+// Text shaped like a date: a sign or none (up to 4 bytes, none of them a letter or digit), the
+// year's digits, "-", two digits, "-", two digits. Such text is a date or an error, never a number.
+struct DateShape {
+    std::string_view sign, year, month, day;
+};
+
+std::optional<DateShape> SplitDate(std::string_view text) {
+    const std::size_t yearStart = text.find_first_of("0123456789");
+    if (yearStart == std::string_view::npos || yearStart > 4 || text.size() < yearStart + 7) return std::nullopt;
+    if (std::any_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(yearStart),
+                    [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }))
+        return std::nullopt;
+    const std::size_t n = text.size();
+    if (text[n - 3] != '-' || text[n - 6] != '-') return std::nullopt;
+    DateShape shape{text.substr(0, yearStart), text.substr(yearStart, n - 6 - yearStart), text.substr(n - 5, 2),
+                    text.substr(n - 2)};
+    if (!AllDigits(shape.year) || !AllDigits(shape.month) || !AllDigits(shape.day)) return std::nullopt;
+    return shape;
+}
+
+Argument ParseDate(const DateShape& date) {
+    if (date.sign == "-") return {{}, "years before 0 are outside the add-in's calendar (years 0 to 65535)"};
+    if (!date.sign.empty() && date.sign != "+") return {{}, "a date's year takes no sign but '+'"};
+    if (date.year.size() < 4 || date.year.size() > 5) return {{}, "a date's year has 4 or 5 digits"};
+    const auto y = Digits<int32_t>(date.year);
+    if (y > kLastYear) return {{}, "years after 65535 are outside the add-in's calendar"};
+    const auto m = Digits<unsigned>(date.month), d = Digits<unsigned>(date.day);
+    // Weekdays and month lengths repeat every 400 years, so the year within the cycle decides.
+    if (!year_month_day{year{y % 400}, month{m}, day{d}}.ok()) return {{}, "no such day"};
+    const auto dayNumber = AddinDayNumber(y, m, d);
+    if (!dayNumber) return {{}, "no serial names 0001-01-01: the add-in reads its day number as 0000-12-31"};
+    return {static_cast<double>(*dayNumber - kNullDate), {}};
+}
+
+}  // namespace
+
+std::optional<int32_t> AddinDayNumber(int32_t y, unsigned m, unsigned d) {
+    // std::chrono's years end at 32767; the 400-year cycle carries the count beyond.
+    const int32_t cycles = y / 400;
+    const sys_days date{year{y % 400} / month{m} / day{d}};
+    const auto dayOfCycle = static_cast<int32_t>((date - sys_days{year{1} / 1 / 1}).count());  // [-365, 145731]
+    const int32_t plain = dayOfCycle + 1 + cycles * kDaysPer400Years;
+    if (plain == 1) return std::nullopt;
+    return plain <= 0 ? plain + 1 : plain;
+}
+
+Argument ParseArgument(std::string_view text) {
+    if (auto date = SplitDate(text)) return ParseDate(*date);
+    // strtod would skip leading whitespace; an argument is the number alone.
+    const bool spaced = std::any_of(text.begin(), text.end(), [](char c) { return std::isspace(static_cast<unsigned char>(c)); });
+    const std::string copy(text);
+    char* end = nullptr;
+    const double value = std::strtod(copy.c_str(), &end);
+    if (copy.empty() || spaced || end != copy.c_str() + copy.size())
+        return {{}, "neither a number nor a date YYYY-MM-DD"};
+    return {value, {}};
+}
+
+}  // namespace dfa_host

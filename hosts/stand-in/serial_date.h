@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+// Arguments of `dfa-host call`: serial numbers or ISO dates.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dfa_host {
+
+struct Argument {
+    std::optional<double> value;
+    std::string error;  // why the text is no argument, when value is empty
+};
+
+// A serial date, that is any number strtod reads (nan and inf included, for exercising the
+// add-in with what cells can hold), or an ISO date YYYY-MM-DD with a year of 4 or 5 digits,
+// optionally in the expanded form +YYYYY-MM-DD, turned into the serial that the add-in reads as
+// that very date.
+Argument ParseArgument(std::string_view text);
+
+// The add-in's day number of a date of years 0..65535, or nothing for 1 January of year 1,
+// which no day number names: the add-in counts 1 January of year 1 as day 1 but reads day 1
+// as 31 December of year 0, whose days run one ahead of the plain proleptic count.
+std::optional<int32_t> AddinDayNumber(int32_t year, unsigned month, unsigned day);
+
+}  // namespace dfa_host

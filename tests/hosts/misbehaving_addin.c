@@ -1,0 +1,91 @@
+/* SPDX-License-Identifier: MIT */
+/* An add-in that misbehaves on request, for testing that hosts survive it. Without faults it
+ * registers Test_Sum3 (three inputs) and Test_Negate (one), and an index that names no function.
+ * DFA_TEST_FAULTS lists the faults to show, separated by commas:
+ *   many-params         function 0 reports and writes 65535 parameter types
+ *   unterminated        every text fills all 256 bytes of its buffer, with no terminator
+ *   unterminated-entry  the entry name of function 0 fills all 256 bytes
+ *   escapes             every text and the description carry terminal control sequences
+ *   escaped-entry       the entry name of function 1 carries one
+ *   bad-type            parameter 2 of function 0 has type 7
+ *   duplicate           function 1 registers the entry name of function 0
+ *   foreign-entry       function 1 registers "abort", which only libc exports
+ *   many-functions      65535 functions, all with an unsupported type
+ *   null-version, null-entries, null-description  the metadata exports return null pointers */
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#define EXPORT __attribute__((visibility("default")))
+
+static int Fault(const char *name) {
+    const char *faults = getenv("DFA_TEST_FAULTS");
+    size_t length = strlen(name);
+    for (const char *p = faults; p && (p = strstr(p, name)) != NULL; p += length)
+        if ((p == faults || p[-1] == ',') && (p[length] == '\0' || p[length] == ',')) return 1;
+    return 0;
+}
+
+static void Text(char *buffer, const char *text) {
+    if (!buffer) return;
+    if (Fault("unterminated")) {
+        memset(buffer, 'A', 256);
+        return;
+    }
+    if (Fault("escapes")) text = "\x1b]0;retitled\x07\x1b[2J";
+    strncpy(buffer, text, 256);
+    buffer[255] = '\0';
+}
+
+EXPORT void GetFunctionCount(uint16_t *count) { *count = Fault("many-functions") ? 65535 : 3; }
+
+EXPORT void GetFunctionData(const uint16_t *index, char *entry, uint16_t *paramCount, int32_t *types,
+                            char *nameText) {
+    const uint16_t i = *index;
+    if (Fault("many-functions")) {
+        strcpy(entry, "Test_Sum3");
+        *paramCount = 2;
+        types[0] = 0;
+        types[1] = 9;
+        return;
+    }
+    if (i > 1) { /* names no function */
+        *paramCount = 0;
+        entry[0] = nameText[0] = '\0';
+        return;
+    }
+    Text(nameText, i == 0 ? "Sum of three" : "Negation");
+    strcpy(entry, i == 0 ? "Test_Sum3" : "Test_Negate");
+    if (i == 0 && Fault("unterminated-entry")) memset(entry, 'Q', 256);
+    if (i == 1 && Fault("escaped-entry")) strcpy(entry, "Test_\x1b]0;retitled\x07");
+    if (i == 1 && Fault("duplicate")) strcpy(entry, "Test_Sum3");
+    if (i == 1 && Fault("foreign-entry")) strcpy(entry, "abort");
+    *paramCount = i == 0 ? 4 : 2;
+    if (i == 0 && Fault("many-params")) *paramCount = 65535;
+    for (uint32_t p = 0; p < *paramCount; ++p) types[p] = 0;
+    if (i == 0 && Fault("bad-type")) types[2] = 7;
+}
+
+EXPORT void GetParameterDescription(const uint16_t *index, const uint16_t *param, char *name, char *description) {
+    (void)index;
+    Text(name, *param == 0 ? "" : "value");
+    Text(description, *param == 0 ? "what the function does" : "a number");
+}
+
+EXPORT void SetLanguage(const uint16_t *language) { (void)language; }
+
+EXPORT void Test_Sum3(double *result, const double *a, const double *b, const double *c) { *result = *a + *b + *c; }
+
+EXPORT void Test_Negate(double *result, const double *a) { *result = -*a; }
+
+static const char *const aVersionInfo[6] = {"12:00:00", "Jan  1 2026", "1", "m1", "1", "test"};
+static const char *const aNullEntries[6] = {"12:00:00", NULL, "1", NULL, "1", NULL};
+
+EXPORT const char *const *GetVersionInfo(void) {
+    if (Fault("null-version")) return NULL;
+    return Fault("null-entries") ? aNullEntries : aVersionInfo;
+}
+
+EXPORT const char *component_getDescriptionFunc(void) {
+    return Fault("null-description") ? NULL : "<description>\n\t\x1b[2J</description>\n";
+}
