@@ -176,8 +176,10 @@ struct Text {
 
 void Worksheet(FuzzedDataProvider& in, Instance& addin) {
     const int entry = in.ConsumeIntegralInRange(0, DFA_FUNCTION_COUNT - 1);
-    const uint8_t nulls = in.ConsumeIntegral<uint8_t>();  // one bit per pointer: null when set
-    const bool nullResult = (nulls & 0x0F) == 0x0F;
+    // Bits 1-3 make an input pointer null, bits 4-7 all set the result pointer: one call in 16,
+    // whatever its inputs.
+    const uint8_t nulls = in.ConsumeIntegral<uint8_t>();
+    const bool nullResult = (nulls & 0xF0) == 0xF0;
     double args[3] = {ConsumeSerial(in), ConsumeSerial(in), in.ConsumeBool() ? 1.0 : ConsumeSerial(in)};
     const auto before = std::bit_cast<std::array<uint64_t, 3>>(args);
     double result = NAN;

@@ -16,6 +16,8 @@ for p in $packages; do
 done
 if [ -n "$missing" ]; then
     echo "installing:$missing"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+    # Another install may hold the package manager's lock: wait for it rather than fail.
+    wait="-o DPkg::Lock::Timeout=600"
+    apt-get $wait update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends $missing
 fi

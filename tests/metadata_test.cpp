@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The version record and the component description, fetched as the component loader does.
+#include <cstdio>
 #include <regex>
 #include <string>
 
@@ -30,6 +31,39 @@ constexpr char kDescription[] =
     "\t</component-description>\n"
     "</module-description>\n"
     "\n";
+
+// Major, minor and patch in two decimal places each after the major: 1.2.3 is 10203.
+std::string ReleaseNumber(const std::string& version) {
+    unsigned major = 0, minor = 0, patch = 0;
+    std::sscanf(version.c_str(), "%u.%u.%u", &major, &minor, &patch);
+    return std::to_string(major * 10000 + minor * 100 + patch);
+}
+
+// The processor this test was compiled for, in the names the build gives them.
+constexpr const char* kTargetOutputDir =
+#if defined(__x86_64__)
+    "linux-x86_64";
+#elif defined(__i386__)
+    "linux-i386";
+#elif defined(__aarch64__)
+    "linux-aarch64";
+#elif defined(__arm__) && defined(__ARM_PCS_VFP)
+    "linux-armv7l";
+#elif defined(__arm__)
+    "linux-armv5tel";
+#elif defined(__mips__) && defined(__mips64)
+    "linux-mips64el";
+#elif defined(__mips__)
+    "linux-mipsel";
+#elif defined(__powerpc64__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    "linux-ppc64le";
+#elif defined(__s390x__)
+    "linux-s390x";
+#elif defined(__riscv) && __riscv_xlen == 64
+    "linux-riscv64";
+#else
+#error "no output directory name known for this processor"
+#endif
 
 struct Metadata : testing::Test {
     LoadedAddin addin;
@@ -65,11 +99,18 @@ TEST_F(Metadata, VersionRecord) {
         "[0-9]+", "m[0-9]+", "[0-9]+", "[^\"\\\\\\x01-\\x1f]+"};
     for (int i = 0; i < DFA_VERSION_INFO_COUNT; ++i)
         EXPECT_TRUE(std::regex_match(record[i], std::regex(kForms[i]))) << i << ": " << record[i];
-    // The build configuration's values arrive unchanged.
-    EXPECT_STREQ(record[2], DFA_RELEASE_NUMBER);
+    // The build configuration's values arrive unchanged; where it leaves them empty, the
+    // release number follows the project version and the output directory names the target.
+    EXPECT_EQ(std::string(record[2]), *DFA_RELEASE_NUMBER ? DFA_RELEASE_NUMBER : ReleaseNumber(DFA_PROJECT_VERSION));
     EXPECT_STREQ(record[3], DFA_MILESTONE);
     EXPECT_STREQ(record[4], DFA_BUILD_NUMBER);
-    EXPECT_STREQ(record[5], DFA_OUTPUT_DIR);
+    EXPECT_EQ(std::string(record[5]), *DFA_OUTPUT_DIR ? DFA_OUTPUT_DIR : kTargetOutputDir);
+}
+
+TEST(ReleaseNumber, NoTwoVersionsShareOne) {
+    EXPECT_EQ(ReleaseNumber("1.0.0"), "10000");
+    EXPECT_NE(ReleaseNumber("1.10.0"), ReleaseNumber("11.0.0"));
+    EXPECT_NE(ReleaseNumber("1.1.10"), ReleaseNumber("1.11.0"));
 }
 
 }  // namespace
