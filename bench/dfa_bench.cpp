@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -120,23 +121,44 @@ public:
                 ns_[run.benchmark_name()] = run.GetAdjustedRealTime();
         }
     }
+    // A filter may leave parts of the table unmeasured: those cells stay blank, and rows with
+    // nothing measured are left out.
     void Finalize() override {
         ConsoleReporter::Finalize();
         std::printf("\n%-26s %9s %6s %9s %6s %9s %12s %12s\n", "ns per call / ratio", "typical", "floor", "slowest",
                     "floor", "slow/typ", "step typical", "step slowest");
         for (const auto& [name, floor] : rows_) {
-            const double typical = ns_[name + "/typical"], slowest = ns_[name + "/slowest"];
-            const double floorTypical = ns_[floor + "/typical"], floorSlowest = ns_[floor + "/slowest"];
-            std::printf("%-26s %9.2f %6.2f %9.2f %6.2f %9.2f", name.c_str(), typical, typical / floorTypical, slowest,
-                        slowest / floorSlowest, slowest / typical);
-            if (ns_.count(name + "/typical/step"))
-                std::printf(" %12.2f %12.0f", ns_[name + "/typical/step"], ns_[name + "/slowest/step"]);
+            const auto typical = find(name + "/typical"), slowest = find(name + "/slowest");
+            const auto stepTypical = find(name + "/typical/step"), stepSlowest = find(name + "/slowest/step");
+            if (!typical && !slowest && !stepTypical && !stepSlowest) continue;
+            std::printf("%-26s", name.c_str());
+            Cell(typical, 9, 2);
+            Cell(Ratio(typical, find(floor + "/typical")), 6, 2);
+            Cell(slowest, 9, 2);
+            Cell(Ratio(slowest, find(floor + "/slowest")), 6, 2);
+            Cell(Ratio(slowest, typical), 9, 2);
+            Cell(stepTypical, 12, 2);
+            Cell(stepSlowest, 12, 0);
             std::printf("\n");
         }
     }
     void AddRow(const std::string& name, const std::string& floor) { rows_.emplace_back(name, floor); }
 
 private:
+    std::optional<double> find(const std::string& key) const {
+        const auto it = ns_.find(key);
+        return it == ns_.end() ? std::nullopt : std::optional<double>(it->second);
+    }
+    static std::optional<double> Ratio(std::optional<double> a, std::optional<double> b) {
+        return a && b ? std::optional<double>(*a / *b) : std::nullopt;
+    }
+    static void Cell(std::optional<double> value, int width, int precision) {
+        if (value)
+            std::printf(" %*.*f", width, precision, *value);
+        else
+            std::printf(" %*s", width, "");
+    }
+
     std::map<std::string, double> ns_;
     std::vector<std::pair<std::string, std::string>> rows_;
 };

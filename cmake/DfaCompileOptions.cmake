@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
-# Warnings and sanitizers, applied per target rather than globally so that third-party code
-# (GoogleTest) keeps its own flags.
+# Warnings, applied per target so that third-party code (GoogleTest) keeps its own flags, and
+# sanitizers, applied to everything built.
 
 set(DFA_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
   # gcc 12 warns falsely on "text" + std::string at -O2 (its bug 105329).

@@ -10,8 +10,9 @@
 
 namespace dfa {
 
-// All arithmetic below stays within 32 bits: the largest intermediate is a day count of at most
-// 24.1 million (checked by the static_asserts at the end).
+// Day counts stay within 32 bits: the largest is at most 24.1 million, and DaysToDateInCalendar
+// keeps its one wider product in 64 bits. The ranges are noted beside each intermediate; the
+// static_asserts at the end check the conversions at the calendar's ends and at day 1.
 static_assert(sizeof(int32_t) == 4 && sizeof(uint32_t) == 4);
 
 inline constexpr uint16_t aDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
