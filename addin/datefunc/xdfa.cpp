@@ -25,9 +25,13 @@ using namespace dfa;
 
 // Relaxed atomics: hosts may call GetFunctionCount or SetLanguage while worksheet functions
 // run on other threads. Both are constant-initialised, so loading runs no code.
+// The language is a 16-bit value held in 32 bits: not every target has 16-bit atomics. Only
+// relaxed loads and stores are used, which every target does with plain instructions (32-bit
+// Arm v5 lacks lock-free read-modify-writes, hence "sometimes" lock-free there); that no
+// atomics library is needed is checked on the built library.
 constinit std::atomic<int32_t> nNullDate{0};  // 0 until the host's first GetFunctionCount
-constinit std::atomic<uint16_t> _nLanguage{9};
-static_assert(std::atomic<int32_t>::is_always_lock_free && std::atomic<uint16_t>::is_always_lock_free);
+constinit std::atomic<uint32_t> _nLanguage{9};
+static_assert(ATOMIC_INT_LOCK_FREE != 0 && sizeof(int) == 4);
 
 // ---------------------------------------------------------------------------------------------
 // Registration
