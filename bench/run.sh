@@ -5,7 +5,7 @@
 # fastest reported. Extra arguments go to Google Benchmark (e.g. --benchmark_filter=typical).
 set -eu
 cd "$(dirname "$0")/.."
-sh scripts/install-deps.sh test
+sh scripts/install-deps.sh bench
 cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DDFA_BUILD_TESTS=OFF -DDFA_BUILD_BENCHMARKS=ON
 cmake --build build-bench -j"$(nproc)" --target dfa_bench
 build-bench/dfa_bench --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true \

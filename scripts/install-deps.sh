@@ -1,15 +1,28 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that a job needs (run as root); does nothing when all are there.
-#   install-deps.sh build   compiler and CMake: build the library and dfa-host
-#   install-deps.sh test    also both ABIs' toolchains, GoogleTest, clang (sanitizers, fuzzing),
-#                           Google Benchmark and the XML parser the tests use
+#   install-deps.sh build      compiler and CMake: build the library and dfa-host
+#   install-deps.sh gnumeric   also Gnumeric and its plugin headers: build and run the plugin
+#   install-deps.sh screenshot also a virtual X server and ImageMagick: photograph Gnumeric
+#   install-deps.sh test       everything the test script uses: GoogleTest, clang (sanitizers,
+#                              fuzzing), Google Benchmark, the XML parser, Gnumeric, every
+#                              architecture's toolchain with qemu, and the packaging tools
 set -eu
-packages="cmake make g++ binutils"
-if [ "${1:-build}" = test ]; then
-    packages="$packages googletest g++-multilib libc6-dev-i386 qemu-user libexpat1-dev \
-clang libclang-rt-14-dev libbenchmark-dev"
-fi
+build="cmake make g++ binutils pkg-config"
+gnumeric="$build gnumeric libgoffice-0.10-dev"
+# g++-12-multilib, not g++-multilib: the latter conflicts with every cross compiler.
+cross="g++-12-multilib libc6-dev-i386 qemu-user g++-aarch64-linux-gnu g++-arm-linux-gnueabi \
+g++-arm-linux-gnueabihf g++-mips64el-linux-gnuabi64 g++-mipsel-linux-gnu g++-powerpc64le-linux-gnu \
+g++-s390x-linux-gnu g++-riscv64-linux-gnu"
+case "${1:-build}" in
+    build) packages=$build ;;
+    gnumeric) packages=$gnumeric ;;
+    screenshot) packages="$gnumeric xvfb xauth imagemagick" ;;
+    bench) packages="$build libbenchmark-dev" ;;
+    test) packages="$gnumeric $cross googletest libexpat1-dev clang libclang-rt-14-dev libbenchmark-dev \
+dpkg-dev fakeroot lintian file" ;;
+    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|test" >&2; exit 2 ;;
+esac
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing="$missing $p"
