@@ -1,35 +1,71 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# Builds both ABIs with warnings as errors and runs every test, then the same suite under
-# AddressSanitizer + UndefinedBehaviorSanitizer and under ThreadSanitizer, then the fuzzer for
-# a bounded time. Set DFA_FUZZ_SECONDS to fuzz longer (default 60).
+# Every test, as CI runs it: installs what it needs, then builds with warnings as errors and runs
+# the whole suite for x86-64 (gcc, with the Gnumeric plugin in Gnumeric itself), for every other
+# architecture (natively where this machine can run it, else under qemu), with clang and a
+# linker that keeps every library, under AddressSanitizer + UndefinedBehaviorSanitizer (with
+# the fuzzer, which then runs DFA_FUZZ_SECONDS, default 60) and under ThreadSanitizer; then
+# builds and checks the Debian packages of amd64, i386, arm64 and s390x.
+#   DFA_ARCHES="arm64 s390x" sh scripts/test-all.sh   runs only those other architectures
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh test
 jobs=$(nproc)
+arches=${DFA_ARCHES:-i386 arm64 armel armhf mips64el mipsel ppc64el s390x riscv64}
+summary=$(mktemp)
+trap 'rm -f "$summary"' EXIT
+started=$(date +%s)
 
-run_suite() {  # build directory, then configure options
-    dir=$1
+# run_suite NAME [configure options...]: build-NAME, every test; one summary line.
+run_suite() {
+    name=$1
     shift
+    dir=build-$name
     echo "=== $dir: $*"
+    t0=$(date +%s)
     cmake -S . -B "$dir" -DDFA_WERROR=ON -DDFA_BUILD_TESTS=ON "$@"
     cmake --build "$dir" -j"$jobs"
-    (cd "$dir" && ctest -j"$jobs" --output-on-failure)
+    t1=$(date +%s)
+    if ! (cd "$dir" && ctest -j"$jobs" --output-on-failure) >"$dir/ctest.log" 2>&1; then
+        cat "$dir/ctest.log"
+        echo "=== $dir: tests failed" >&2
+        exit 1
+    fi
+    tail -n 12 "$dir/ctest.log"
+    t2=$(date +%s)
+    passed=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2 \1/p' "$dir/ctest.log")
+    printf '%-12s build %4ss  tests %4ss  %s of %s passed\n' "$name" $((t1 - t0)) $((t2 - t1)) \
+        $((${passed% *} - ${passed#* })) "${passed% *}" >>"$summary"
 }
 
-run_suite build-test
-run_suite build-test-i386 --toolchain cmake/toolchain-i386.cmake
+run_suite test -DDFA_BUILD_GNUMERIC=ON
+for arch in $arches; do
+    run_suite "test-$arch" --toolchain "cmake/toolchain-$arch.cmake"
+done
+CC=clang CXX=clang++ run_suite test-clang -DCMAKE_SHARED_LINKER_FLAGS=-Wl,--no-as-needed
 # Every sanitizer report fails the run: recovery is off and these make the runtimes exit.
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS=halt_on_error=1
-CC=clang CXX=clang++ run_suite build-test-asan -DDFA_SANITIZE=address,undefined
-CC=clang CXX=clang++ run_suite build-test-tsan -DDFA_SANITIZE=thread
+CC=clang CXX=clang++ run_suite test-asan -DDFA_SANITIZE=address,undefined -DDFA_FUZZ=ON
+CC=clang CXX=clang++ run_suite test-tsan -DDFA_SANITIZE=thread
 
-echo "=== build-fuzz: ${DFA_FUZZ_SECONDS:-60} s of libFuzzer"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DDFA_WERROR=ON -DDFA_BUILD_TESTS=OFF -DDFA_FUZZ=ON \
-    -DDFA_SANITIZE=address,undefined
-cmake --build build-fuzz -j"$jobs" --target dfa_fuzz
-mkdir -p build-fuzz/corpus
-build-fuzz/dfa_fuzz -max_total_time="${DFA_FUZZ_SECONDS:-60}" -print_final_stats=1 build-fuzz/corpus fuzz/corpus
-# Any failure above has stopped the script (set -e); reaching here means all five jobs passed.
-echo "jobs: 5 passed, 0 failed"
+echo "=== build-test-asan: ${DFA_FUZZ_SECONDS:-60} s of libFuzzer"
+mkdir -p build-test-asan/corpus
+build-test-asan/dfa_fuzz -max_total_time="${DFA_FUZZ_SECONDS:-60}" -print_final_stats=1 build-test-asan/corpus fuzz/corpus
+
+# Debian packages of four architectures; the amd64 ones are also unpacked and used.
+for arch in amd64 i386 arm64 s390x; do
+    dir=build-deb-$arch
+    toolchain=""
+    [ "$arch" = amd64 ] || toolchain="--toolchain cmake/toolchain-$arch.cmake"
+    echo "=== $dir"
+    # shellcheck disable=SC2086
+    cmake -S . -B "$dir" $toolchain -DCMAKE_INSTALL_PREFIX=/usr -DDFA_WERROR=ON -DDFA_BUILD_TESTS=OFF
+    cmake --build "$dir" -j"$jobs" --target package
+    sh scripts/check-packages.sh "$dir" "$arch" "$([ "$arch" = amd64 ] && echo run || true)"
+    echo "deb-$arch     packages checked" >>"$summary"
+done
+
+echo "=== summary ($(($(date +%s) - started)) s in all)"
+cat "$summary"
+# Any failure above has stopped the script (set -e); reaching here means every job passed.
