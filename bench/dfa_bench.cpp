@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 // What each worksheet call costs a host: every function called through its dlsym'd pointer over
 // 65,536 random inputs, next to the call floor (a function of the same shape that only floors
-// its argument) and to the add-in built with the step-by-step calendar. Prints Google
+// its argument) and to the step-by-step reference build of the add-in. Prints Google
 // Benchmark's table, then the ratios.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <random>
@@ -125,8 +126,10 @@ public:
     // nothing measured are left out.
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\n%-26s %9s %6s %9s %6s %9s %12s %12s\n", "ns per call / ratio", "typical", "floor", "slowest",
-                    "floor", "slow/typ", "step typical", "step slowest");
+        const bool baseline = std::any_of(ns_.begin(), ns_.end(), [](const auto& kv) { return kv.first.ends_with("/baseline"); });
+        std::printf("\n%-26s %9s %6s %9s %6s %9s %12s %12s%s\n", "ns per call / ratio", "typical", "floor", "slowest",
+                    "floor", "slow/typ", "step typical", "step slowest",
+                    baseline ? "  baseline typical  floor  slowest  floor" : "");
         for (const auto& [name, floor] : rows_) {
             const auto typical = find(name + "/typical"), slowest = find(name + "/slowest");
             const auto stepTypical = find(name + "/typical/step"), stepSlowest = find(name + "/slowest/step");
@@ -139,6 +142,13 @@ public:
             Cell(Ratio(slowest, typical), 9, 2);
             Cell(stepTypical, 12, 2);
             Cell(stepSlowest, 12, 0);
+            if (baseline) {
+                const auto baseTypical = find(name + "/typical/baseline"), baseSlowest = find(name + "/slowest/baseline");
+                Cell(baseTypical, 18, 2);
+                Cell(Ratio(baseTypical, find(floor + "/typical")), 6, 2);
+                Cell(baseSlowest, 8, 2);
+                Cell(Ratio(baseSlowest, find(floor + "/slowest")), 6, 2);
+            }
             std::printf("\n");
         }
     }
@@ -172,6 +182,12 @@ int main(int argc, char** argv) {
     void* floorLib = Load(DFA_FLOOR_LIBRARY_PATH);
     Handshake(addin);
     Handshake(before);
+    // Another build of the add-in (an earlier version, say), measured in the same run.
+    std::vector<std::pair<void*, const char*>> libraries = {{addin, ""}, {before, "/step"}};
+    if (const char* baseline = std::getenv("DFA_BENCH_BASELINE")) {
+        libraries.emplace_back(Load(baseline), "/baseline");
+        Handshake(libraries.back().first);
+    }
 
     // Typical dates: 1900-2100. Slowest: the last 15,527 days, where the step-by-step
     // conversion corrects its first guess of the year tens of thousands of times.
@@ -186,11 +202,11 @@ int main(int argc, char** argv) {
         RegisterOneDate("call floor (1 date)/" + set.name, Resolve<dfa_DateFunction_fn>(floorLib, "CallFloor1"), set);
         RegisterDiff("call floor (2 dates)/" + set.name, Resolve<dfa_DiffFunction_fn>(floorLib, "CallFloor3"), set, 0);
         for (const char* entry : oneDate)
-            for (auto [lib, suffix] : {std::pair{addin, ""}, std::pair{before, "/step"}})
+            for (auto [lib, suffix] : libraries)
                 RegisterOneDate(std::string(entry) + "/" + set.name + suffix, Resolve<dfa_DateFunction_fn>(lib, entry), set);
         for (const char* entry : diffs)
             for (double mode : {0.0, 1.0})
-                for (auto [lib, suffix] : {std::pair{addin, ""}, std::pair{before, "/step"}})
+                for (auto [lib, suffix] : libraries)
                     RegisterDiff(std::string(entry) + (mode == 1 ? " iso" : "") + "/" + set.name + suffix,
                                  Resolve<dfa_DiffFunction_fn>(lib, entry), set, mode);
         RegisterConversion<ClosedForm>("DaysToDate/" + set.name, set);

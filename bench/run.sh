@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Builds the 64-bit optimised library and the benchmark, and runs it: each benchmark repeated,
 # repetitions interleaved at random so that a noisy moment does not land on one function, the
-# fastest reported. Extra arguments go to Google Benchmark (e.g. --benchmark_filter=typical).
+# fastest reported. Extra arguments go to Google Benchmark (e.g. --benchmark_filter=typical);
+# DFA_BENCH_BASELINE=path/to/libdfa.so also measures another build of the add-in in the same run.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh bench

@@ -14,7 +14,8 @@ namespace dfa_test {
 class LoadedAddin {
 public:
     // fresh: a copy of the file, in the state of a library the host has just loaded.
-    explicit LoadedAddin(bool fresh = false) : handle_(OpenAddin(DFA_LIBRARY_PATH, fresh)) {
+    explicit LoadedAddin(bool fresh = false) : LoadedAddin(DFA_LIBRARY_PATH, fresh) {}
+    LoadedAddin(const char* path, bool fresh) : handle_(OpenAddin(path, fresh)) {
         if (!handle_) ADD_FAILURE() << dlerror();
     }
     ~LoadedAddin() {

@@ -62,28 +62,64 @@ struct MarchYear {
 };
 inline constexpr MarchYear aMarchYear;
 
-// DaysToDate for a day number already within kFirstDay..kLastDay. Constant time and short
-// dependency chains: the century, then the year within it, are each found by one
-// multiplication (Euclidean affine functions), month and day by aMarchYear; years count from
-// 1 March so that the leap day ends each year.
+// The conversions below work on a day number already within kFirstDay..kLastDay, counted as
+// days since 1 March of year -400 (one era earlier keeps the count non-negative) and then
+// "Julianised": every century year that the Gregorian rule makes common gets back its
+// 29 February as a day that no date reaches. In that count every fourth year is a leap year, so
+// one division by 1,461 days (4 years) finds the year, where the plain count needs two steps.
+struct JulianDay {
+    uint32_t nDays;  // [146040, 24083063], Julianised days since 1 March of year -400
+    uint32_t nEra;   // [0, 164], 400-year eras since year -400
+};
+
+// Day numbers up to 1 run one day ahead of the plain proleptic count, in which 31 December of
+// year 0 is day 0 and 1 March of year 0 is day -305.
+constexpr JulianDay Julianise(int32_t n) noexcept {
+    const uint32_t z = static_cast<uint32_t>(n - (n <= 1) + 305 + kDaysPer400Years);  // [146037, 24082568]
+    const uint32_t nCenturies = (4 * z + 3) / kDaysPer400Years;  // [3, 659] since 1 March of -400
+    return {z + nCenturies - nCenturies / 4, nCenturies / 4};
+}
+
+// The year counted from 1 March of year -400, and the day within it (1 March = 0).
+struct MarchDate {
+    uint32_t nYear;       // [399, 65935], the calendar year + 400, less one in January and February
+    uint32_t nDayOfYear;  // [0, 365]
+};
+
+constexpr MarchDate ToMarchDate(JulianDay j) noexcept {
+    const uint32_t n = 4 * j.nDays + 3;  // [584163, 96332255]
+    const uint32_t nYear = n / 1461;
+    return {nYear, (n - 1461 * nYear) / 4};
+}
+
+// The calendar year counted from Jan 1, shifted: 1 January falls 306 days after 1 March, so the
+// count of 1 Januaries passed is the March year of a day 306 days earlier, plus one; going 1,155
+// days (four years less 306 days) forward instead keeps the count non-negative.
+struct CalendarYear {
+    uint32_t nShifted;   // [403, 65938], the calendar year + 403
+    uint32_t nDayOfYear; // [0, 365], 1 January = 0, in the Julianised layout: 1 March of a year
+                         // divisible by 4 is day 60 even when the year is a common one
+};
+
+constexpr CalendarYear ToCalendarYear(JulianDay j) noexcept {
+    const uint32_t n = 4 * j.nDays + 4623;  // 4 * (nDays + 1155) + 3, [588783, 96336875]
+    const uint32_t nShifted = n / 1461;
+    return {nShifted, (n - 1461 * nShifted) / 4};
+}
+
+// The year within its era, [3, 403]: the index of tables over one 400-year cycle, which begin
+// three entries early. Index 403 is the next era's 3: the same year of the cycle.
+constexpr uint32_t YearInCycle(CalendarYear y, JulianDay j) noexcept { return y.nShifted - 400 * j.nEra; }
+
+// DaysToDate for a day number already within kFirstDay..kLastDay: constant time, short
+// dependency chains, month and day from aMarchYear.
 constexpr void DaysToDateInCalendar(int32_t n, uint16_t* pDay, uint16_t* pMonth,
                                     uint16_t* pYear) noexcept {
-    // Day numbers up to 1 run one day ahead of the plain proleptic count, in which 31 December
-    // of year 0 is day 0 and 1 March of year 0 is day -305.
-    const int32_t nProleptic = n - (n <= 1);
-    // Days since 1 March of year -400: one era earlier keeps the count non-negative.
-    const uint32_t z = static_cast<uint32_t>(nProleptic + 305 + kDaysPer400Years);  // [146037, 24082568]
-    const uint32_t n1 = 4 * z + 3;
-    const uint32_t nCentury = n1 / kDaysPer400Years;                // [0, 659] since March of -400
-    const uint32_t nDayOfCentury = n1 % kDaysPer400Years / 4;       // [0, 36524]
-    // 2939745 / 2^32 is 4 / 1461 to within the precision the century's days need.
-    const uint64_t p2 = uint64_t{2939745} * (4 * nDayOfCentury + 3);
-    const uint32_t nYearOfCentury = static_cast<uint32_t>(p2 >> 32);                      // [0, 99]
-    const uint32_t nDayOfYear = static_cast<uint32_t>(p2) / 2939745 / 4;                  // [0, 365], 1 March = 0
-    const bool bNextYear = nDayOfYear >= 306;                                             // January, February
-    *pDay = aMarchYear.aDay[nDayOfYear];
-    *pMonth = aMarchYear.aMonth[nDayOfYear];
-    *pYear = static_cast<uint16_t>(100 * nCentury + nYearOfCentury + bNextYear - 400);   // [0, 65535]
+    const MarchDate date = ToMarchDate(Julianise(n));
+    const bool bNextYear = date.nDayOfYear >= 306;  // January, February
+    *pDay = aMarchYear.aDay[date.nDayOfYear];
+    *pMonth = aMarchYear.aMonth[date.nDayOfYear];
+    *pYear = static_cast<uint16_t>(date.nYear + bNextYear - 400);  // [0, 65535]
 }
 
 // Writes the date of a day number. Numbers outside kFirstDay..kLastDay are clamped to the
@@ -100,8 +136,29 @@ constexpr bool ConvertsTo(int32_t nDays, uint16_t nDay, uint16_t nMonth, uint16_
     DaysToDate(nDays, &d, &m, &y);
     return d == nDay && m == nMonth && y == nYear;
 }
+
+// The first and last day of every month of one 400-year cycle and the year after it convert to
+// their dates, and their calendar year to the year + 403 with its index in the cycle; the
+// run-time sweep covers every day of the calendar.
+constexpr bool EveryMonthOfACycleConverts() {
+    for (uint16_t y = 0; y <= 400; ++y)
+        for (uint16_t m = 1; m <= 12; ++m) {
+            const int32_t nFirst = DateToDays(1, m, y), nLast = nFirst + DaysInMonth(m, y) - 1;
+            const bool bDayOne = y == 1 && m == 1;  // its day number reads as 31 December of year 0
+            if (!bDayOne && !ConvertsTo(nFirst, 1, m, y)) return false;
+            if (!ConvertsTo(nLast, static_cast<uint16_t>(nLast - nFirst + 1), m, y)) return false;
+            const JulianDay j = Julianise(nLast);
+            const CalendarYear year = ToCalendarYear(j);
+            // January and February of a year divisible by 400 still belong to the era before.
+            const uint32_t nIndex = y % 400 == 0 && m <= 2 ? 403u : y % 400 + 3u;
+            if (year.nShifted != y + 403u || YearInCycle(year, j) != nIndex)
+                return false;
+        }
+    return true;
+}
 }  // namespace detail
 
+static_assert(detail::EveryMonthOfACycleConverts());
 static_assert(DateToDays(1, 1, 0) == kFirstDay && DateToDays(31, 12, 65535) == kLastDay);
 static_assert(detail::ConvertsTo(kFirstDay, 1, 1, 0) && detail::ConvertsTo(kLastDay, 31, 12, 65535));
 static_assert(detail::ConvertsTo(1, 31, 12, 0) && detail::ConvertsTo(2, 2, 1, 1));

@@ -4,24 +4,52 @@
 // This code runs inside the host's process. It allocates nothing, throws nothing, has no static
 // constructors, and gives every input a host can pass a defined result: NaN, infinities and
 // out-of-range serials are sanitised before any conversion to an integer.
-#include <algorithm>
+//
+// Every worksheet call is a chain of dependent steps (read the state and the serial, clamp,
+// convert, find the year, look up), so the call paths keep that chain short: bounds are
+// precomputed per state of the handshake, the year comes from two divisions by constants, and
+// whatever depends on the year alone is read from tables over one 400-year cycle.
 #include <atomic>
 #include <cstring>
-#if defined(__SSE2_MATH__)
-#include <emmintrin.h>
+#if DFA_DISPATCH
+#include <cpuid.h>
 #endif
 
-#ifdef DFA_CALENDAR_HEADER
-#include DFA_CALENDAR_HEADER  // the benchmark's build with the step-by-step calendar
-#else
 #include "calendar.h"
-#endif
+#include "cycle_tables.h"
 #include "language.h"
+#include "serial_reading.h"
 #include "dfa.h"
 
 namespace {
 
 using namespace dfa;
+
+// The null date, and the serial bounds that go with it, for each state of the handshake: a call
+// reads them with one load of a pointer that GetFunctionCount switches. Whole-number bounds,
+// so that clamping commutes with truncation and flooring.
+struct CallState {
+    int32_t nNullDate;    // the day number of serial 0
+    double fCalendarLow;  // serials whose whole days, plus the null date, stay within the calendar
+    double fCalendarHigh;
+    double fInt32Low;     // serials whose floor, plus the null date, stays within int32
+    double fInt32High;
+    double fMissingDate;  // the serial of day number 0, which a missing date of a difference names
+};
+
+constexpr CallState MakeCallState(int32_t nNull) {
+    const int64_t nLow = int64_t{INT32_MIN} - nNull, nHigh = int64_t{INT32_MAX} - nNull;
+    return {nNull,
+            static_cast<double>(kFirstDay - nNull),
+            static_cast<double>(kLastDay - nNull),
+            static_cast<double>(nLow < INT32_MIN ? INT32_MIN : nLow),
+            static_cast<double>(nHigh > INT32_MAX ? INT32_MAX : nHigh),
+            static_cast<double>(-nNull)};
+}
+
+// Serial 0 is day number 0 (30 December of year 0) until the host's first GetFunctionCount.
+constexpr CallState kBeforeHandshake = MakeCallState(0);
+constexpr CallState kAfterHandshake = MakeCallState(DateToDays(30, 12, 1899));
 
 // Relaxed atomics: hosts may call GetFunctionCount or SetLanguage while worksheet functions
 // run on other threads. Both are constant-initialised, so loading runs no code.
@@ -29,9 +57,13 @@ using namespace dfa;
 // relaxed loads and stores are used, which every target does with plain instructions (32-bit
 // Arm v5 lacks lock-free read-modify-writes, hence "sometimes" lock-free there); that no
 // atomics library is needed is checked on the built library.
-constinit std::atomic<int32_t> nNullDate{0};  // 0 until the host's first GetFunctionCount
+constinit std::atomic<const CallState*> pNullDate{&kBeforeHandshake};
 constinit std::atomic<uint32_t> _nLanguage{9};
-static_assert(ATOMIC_INT_LOCK_FREE != 0 && sizeof(int) == 4);
+static_assert(ATOMIC_INT_LOCK_FREE != 0 && ATOMIC_POINTER_LOCK_FREE != 0 && sizeof(int) == 4);
+
+// Each call reads the state once, so that both dates of a difference are taken from the same
+// null date even while another thread runs the handshake.
+const CallState& State() noexcept { return *pNullDate.load(std::memory_order_relaxed); }
 
 // ---------------------------------------------------------------------------------------------
 // Registration
@@ -83,146 +115,111 @@ const FunctionEntry* FindFunction(const uint16_t* pnIndex) noexcept {
 
 // ---------------------------------------------------------------------------------------------
 // Serial dates to day numbers
-//
-// A cell can hold anything. NaN counts as 0, and every serial is clamped to whole-number bounds
-// before it is converted to an integer, so no out-of-range double is ever converted. Clamping to
-// whole numbers commutes with truncation and flooring, so clamping first gives the day number
-// that saturating afterwards would.
-
-// NaN as 0, then x clamped to [lo, hi]; straight-line SSE code where the target has it.
-inline double ClampSerial(double x, double lo, double hi) noexcept {
-#if defined(__SSE2_MATH__)
-    __m128d v = _mm_set_sd(x);
-    v = _mm_and_pd(v, _mm_cmpord_sd(v, v));
-    return _mm_cvtsd_f64(_mm_min_sd(_mm_max_sd(v, _mm_set_sd(lo)), _mm_set_sd(hi)));
-#else
-    if (x != x) return 0.0;
-    return x < lo ? lo : x > hi ? hi : x;
-#endif
-}
-
-// Each call reads the null date once, so that both dates of a difference are taken from the
-// same null date even while another thread runs the handshake.
-int32_t NullDate() noexcept { return nNullDate.load(std::memory_order_relaxed); }
-
-// Day numbers of the difference functions: floor of the serial plus the null date, saturated
-// to int32. A missing date is day number 0 itself.
-class DiffDayNumbers {
-public:
-    explicit DiffDayNumbers(int32_t nNull) noexcept
-        : m_nNull(nNull),
-          m_fLow(static_cast<double>(std::max<int64_t>(INT32_MIN, int64_t{INT32_MIN} - nNull))),
-          m_fHigh(static_cast<double>(std::min<int64_t>(INT32_MAX, int64_t{INT32_MAX} - nNull))) {}
-
-    int32_t operator()(const double* pDate) const noexcept {
-        if (!pDate) return 0;
-        const double s = ClampSerial(*pDate, m_fLow, m_fHigh);
-        const int32_t t = static_cast<int32_t>(s);
-        // Truncation is one too high exactly for negative non-integers; no libm floor needed.
-        return t - (static_cast<double>(t) > s) + m_nNull;
-    }
-
-private:
-    int32_t m_nNull;
-    double m_fLow, m_fHigh;  // serials whose day numbers stay within int32
-};
 
 // Day number of a one-date function: the serial truncated toward zero plus the null date. Only
 // its date matters, and the conversion would clamp it to the calendar, so it is clamped there
-// at once. A missing date is the null date.
-int32_t SingleDayNumber(const double* pDate) noexcept {
-    const int32_t nNull = NullDate();
-    const double fLow = kFirstDay - nNull, fHigh = kLastDay - nNull;
-    return static_cast<int32_t>(ClampSerial(pDate ? *pDate : 0.0, fLow, fHigh)) + nNull;
+// at once. A missing date is serial 0, the null date.
+int32_t SingleDay(const double* pDate, const CallState& s) noexcept {
+    return TruncateClamped(pDate ? *pDate : 0.0, s.fCalendarLow, s.fCalendarHigh) + s.nNullDate;
+}
+
+// Day numbers of the difference functions: the floor of the serial plus the null date, saturated
+// to int32; a missing date is day number 0 itself. The months and years differences use their
+// dates alone, and get the day clamped to the calendar at once.
+template <auto Floor>
+int32_t DiffDayNumber(const double* pDate, const CallState& s) noexcept {
+    return pDate ? Floor(*pDate, s.fInt32Low, s.fInt32High) + s.nNullDate : 0;
+}
+
+template <auto Floor>
+int32_t DiffDay(const double* pDate, const CallState& s) noexcept {
+    return Floor(pDate ? *pDate : s.fMissingDate, s.fCalendarLow, s.fCalendarHigh) + s.nNullDate;
 }
 
 // The mode selects ISO 8601 when it truncates to 1; NaN compares false.
 bool IsIsoMode(const double* pMode) noexcept { return pMode && ((*pMode >= 1.0) & (*pMode < 2.0)); }
 
-struct Date {
-    uint16_t nDay, nMonth, nYear;
-};
-
-Date ToDate(int32_t nDays) noexcept {
-    Date date{};
-    DaysToDate(nDays, &date.nDay, &date.nMonth, &date.nYear);
-    return date;
-}
-
-// For day numbers that SingleDayNumber has already put within the calendar.
-Date ToDateInCalendar(int32_t nDays) noexcept {
-    Date date{};
-    DaysToDateInCalendar(nDays, &date.nDay, &date.nMonth, &date.nYear);
-    return date;
-}
-
 // ---------------------------------------------------------------------------------------------
-// Worksheet arithmetic. Day numbers are int32 but their differences are not: 64-bit
-// intermediates give the formula's exact value for every pair.
+// Worksheet arithmetic
 
-int64_t DiffWeeks(int32_t nDays1, int32_t nDays2, bool bIso) noexcept {
-    if (!bIso) return (int64_t{nDays2} - nDays1) / 7;
+uint32_t CycleIndex(int32_t nDays) noexcept {
+    const JulianDay j = Julianise(nDays);
+    return YearInCycle(ToCalendarYear(j), j);
+}
+
+// 32 times the months since March of year -400, plus the day of the month: [12769, 25319423].
+// The months difference is the key difference divided by 32, truncating toward zero: a
+// difference of whole months less one to thirty days rounds down to the incomplete month's
+// start exactly when the later date's day of the month is the smaller. Divided by 384 it is
+// the years difference, the months difference divided by 12.
+uint32_t MonthsKey(int32_t nDays) noexcept {
+    const MarchDate date = ToMarchDate(Julianise(nDays));
+    return 384 * date.nYear + aCycle.aMarchKey[date.nDayOfYear];
+}
+
+// Day numbers are int32 but their differences are not: 64-bit intermediates give the formula's
+// exact value for every pair.
+template <auto Floor>
+void DiffWeeks(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) noexcept {
+    if (!pResult) return;
+    const CallState& s = State();
+    const int64_t n1 = DiffDayNumber<Floor>(pDate1, s), n2 = DiffDayNumber<Floor>(pDate2, s);
+    if (!IsIsoMode(pMode)) {
+        *pResult = static_cast<double>((n2 - n1) / 7);
+        return;
+    }
     // Weeks are counted from the Monday of ISO week 1 of the first date's year; each quotient
     // truncates toward zero on its own.
-    const int32_t nJan4 = DateToDays(4, 1, ToDate(nDays1).nYear);
-    const int32_t nMonday = nJan4 - (nJan4 - 1) % 7;
-    return (int64_t{nDays2} - nMonday) / 7 - (int64_t{nDays1} - nMonday) / 7;
+    const int32_t nDay1 = n1 < kFirstDay ? kFirstDay : n1 > kLastDay ? kLastDay : static_cast<int32_t>(n1);
+    const int64_t nMonday = IsoWeek1MondayFromTable(nDay1);
+    *pResult = static_cast<double>((n2 - nMonday) / 7 - (n1 - nMonday) / 7);
 }
 
-int32_t DiffMonths(int32_t nDays1, int32_t nDays2, bool bIso) noexcept {
-    const Date d1 = ToDate(nDays1), d2 = ToDate(nDays2);
-    const int32_t nDiff = (d2.nMonth - d1.nMonth) + 12 * (d2.nYear - d1.nYear);
-    // Only the days of the month decide whether the last month is complete. Bitwise operators:
-    // on random pairs each comparison is a coin toss that a branch would mispredict.
-    const int32_t nIncomplete = ((nDays1 < nDays2) & (d1.nDay > d2.nDay)) - ((nDays1 > nDays2) & (d1.nDay < d2.nDay));
-    return bIso ? nDiff : nDiff - nIncomplete;
+template <auto Floor>
+void DiffMonths(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) noexcept {
+    if (!pResult) return;
+    const CallState& s = State();
+    const uint32_t k1 = MonthsKey(DiffDay<Floor>(pDate1, s)), k2 = MonthsKey(DiffDay<Floor>(pDate2, s));
+    const int32_t nDiff = IsIsoMode(pMode) ? static_cast<int32_t>(k2 / 32) - static_cast<int32_t>(k1 / 32)
+                                           : (static_cast<int32_t>(k2) - static_cast<int32_t>(k1)) / 32;
+    *pResult = nDiff;
 }
 
-int32_t DiffYears(int32_t nDays1, int32_t nDays2, bool bIso) noexcept {
-    if (bIso) return ToDate(nDays2).nYear - ToDate(nDays1).nYear;
-    return DiffMonths(nDays1, nDays2, false) / 12;
-}
-
-constexpr int32_t WeeksInYearFromWeekday(uint16_t nYear) noexcept {
-    // Years starting on a Thursday, and leap years starting on a Wednesday, have 53 ISO weeks.
-    // Weekdays count from 0 = Monday; in year 0 they are negative and match neither.
-    const int32_t nWeekday = (DateToDays(1, 1, nYear) - 1) % 7;
-    return 52 + ((nWeekday == 3) | ((nWeekday == 2) & IsLeapYear(nYear)));
-}
-
-// Weekdays repeat every 400 years (146097 days are 20871 weeks), so one cycle of counts serves
-// every year: a lookup instead of a day count and a division on each call.
-struct WeeksInCycle {
-    uint8_t aWeeks[400];
-    constexpr WeeksInCycle() : aWeeks{} {
-        for (uint16_t y = 0; y < 400; ++y) aWeeks[y] = static_cast<uint8_t>(WeeksInYearFromWeekday(y));
+template <auto Floor>
+void DiffYears(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) noexcept {
+    if (!pResult) return;
+    const CallState& s = State();
+    const int32_t n1 = DiffDay<Floor>(pDate1, s), n2 = DiffDay<Floor>(pDate2, s);
+    if (IsIsoMode(pMode)) {
+        // Calendar years alone.
+        *pResult = static_cast<int32_t>(ToCalendarYear(Julianise(n2)).nShifted) -
+                   static_cast<int32_t>(ToCalendarYear(Julianise(n1)).nShifted);
+        return;
     }
-};
-constexpr WeeksInCycle aWeeksInCycle;
-
-constexpr int32_t WeeksInYear(uint16_t nYear) noexcept { return aWeeksInCycle.aWeeks[nYear % 400]; }
-
-constexpr bool TableMatchesWeekdays() {
-    for (uint32_t y = 0; y <= 65535; ++y)
-        if (WeeksInYear(static_cast<uint16_t>(y)) != WeeksInYearFromWeekday(static_cast<uint16_t>(y))) return false;
-    return true;
+    *pResult = (static_cast<int32_t>(MonthsKey(n2)) - static_cast<int32_t>(MonthsKey(n1))) / 384;
 }
-static_assert(TableMatchesWeekdays());
 
-template <auto Diff>
-void EvaluateDiff(double* pResult, const double* pDate1, const double* pDate2,
-                  const double* pMode) noexcept {
+// The functions of the year alone read their result from the year's entry of the cycle.
+void YearResult(double* pResult, const double* pDate, const double (&aResults)[404]) noexcept {
+    if (pResult) *pResult = aResults[CycleIndex(SingleDay(pDate, State()))];
+}
+
+void DaysInMonthResult(double* pResult, const double* pDate) noexcept {
     if (!pResult) return;
-    const DiffDayNumbers dayNumber(NullDate());
-    const auto nDiff = Diff(dayNumber(pDate1), dayNumber(pDate2), IsIsoMode(pMode));
-    *pResult = static_cast<double>(nDiff);
+    const JulianDay j = Julianise(SingleDay(pDate, State()));
+    const CalendarYear year = ToCalendarYear(j);
+    *pResult = aCycle.aDaysInMonth[aCycle.aMonthLengthsOffset[YearInCycle(year, j)] + year.nDayOfYear];
 }
 
-template <auto Of>
-void EvaluateDate(double* pResult, const double* pDate) noexcept {
-    if (!pResult) return;
-    *pResult = static_cast<double>(Of(ToDateInCalendar(SingleDayNumber(pDate))));
+#if DFA_DISPATCH
+// The differences floor their dates: one instruction where the processor has SSE4.1, which
+// x86-64's baseline does not promise. The exports resolve at load time to the build for the
+// processor found (a GNU indirect function; its resolver asks cpuid and nothing else).
+bool HasSse41() noexcept {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_SSE4_1);
 }
+#endif
 
 }  // namespace
 
@@ -232,7 +229,7 @@ void EvaluateDate(double* pResult, const double* pDate) noexcept {
 extern "C" {
 
 void GetFunctionCount(uint16_t* pnCount) {
-    nNullDate.store(DateToDays(30, 12, 1899), std::memory_order_relaxed);
+    pNullDate.store(&kAfterHandshake, std::memory_order_relaxed);
     if (pnCount) *pnCount = kFunctionCount;
 }
 
@@ -267,35 +264,44 @@ void SetLanguage(const uint16_t* pnLanguage) {
     if (pnLanguage) _nLanguage.store(NormalizeLanguage(*pnLanguage), std::memory_order_relaxed);
 }
 
-void QvDate_GetDiffWeeks(double* pResult, const double* pDate1, const double* pDate2,
-                         const double* pMode) {
-    EvaluateDiff<DiffWeeks>(pResult, pDate1, pDate2, pMode);
+void QvDate_IsLeapYear(double* pResult, const double* pDate) { YearResult(pResult, pDate, aCycle.aLeapYear); }
+
+void QvDate_DaysInMonth(double* pResult, const double* pDate) { DaysInMonthResult(pResult, pDate); }
+
+void QvDate_DaysInYear(double* pResult, const double* pDate) { YearResult(pResult, pDate, aCycle.aDaysInYear); }
+
+void QvDate_WeeksInYear(double* pResult, const double* pDate) { YearResult(pResult, pDate, aCycle.aWeeksInYear); }
+
+#if !DFA_DISPATCH
+void QvDate_GetDiffWeeks(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) {
+    DiffWeeks<FloorClamped>(pResult, pDate1, pDate2, pMode);
 }
 
-void QvDate_GetDiffMonths(double* pResult, const double* pDate1, const double* pDate2,
-                          const double* pMode) {
-    EvaluateDiff<DiffMonths>(pResult, pDate1, pDate2, pMode);
+void QvDate_GetDiffMonths(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) {
+    DiffMonths<FloorClamped>(pResult, pDate1, pDate2, pMode);
 }
 
-void QvDate_GetDiffYears(double* pResult, const double* pDate1, const double* pDate2,
-                         const double* pMode) {
-    EvaluateDiff<DiffYears>(pResult, pDate1, pDate2, pMode);
+void QvDate_GetDiffYears(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) {
+    DiffYears<FloorClamped>(pResult, pDate1, pDate2, pMode);
 }
-
-void QvDate_IsLeapYear(double* pResult, const double* pDate) {
-    EvaluateDate<[](Date d) { return int{IsLeapYear(d.nYear)}; }>(pResult, pDate);
-}
-
-void QvDate_DaysInMonth(double* pResult, const double* pDate) {
-    EvaluateDate<[](Date d) { return DaysInMonth(d.nMonth, d.nYear); }>(pResult, pDate);
-}
-
-void QvDate_DaysInYear(double* pResult, const double* pDate) {
-    EvaluateDate<[](Date d) { return 365 + IsLeapYear(d.nYear); }>(pResult, pDate);
-}
-
-void QvDate_WeeksInYear(double* pResult, const double* pDate) {
-    EvaluateDate<[](Date d) { return WeeksInYear(d.nYear); }>(pResult, pDate);
-}
+#endif
 
 }  // extern "C"
+
+#if DFA_DISPATCH
+// Resolvers have C names, for the ifunc attribute to refer to (hidden, as everything not exported).
+extern "C" {
+dfa_DiffFunction_fn ResolveDiffWeeks() {
+    return HasSse41() ? DiffWeeks<FloorClampedSse41> : DiffWeeks<FloorClamped>;
+}
+dfa_DiffFunction_fn ResolveDiffMonths() {
+    return HasSse41() ? DiffMonths<FloorClampedSse41> : DiffMonths<FloorClamped>;
+}
+dfa_DiffFunction_fn ResolveDiffYears() {
+    return HasSse41() ? DiffYears<FloorClampedSse41> : DiffYears<FloorClamped>;
+}
+void QvDate_GetDiffWeeks(double*, const double*, const double*, const double*) __attribute__((ifunc("ResolveDiffWeeks")));
+void QvDate_GetDiffMonths(double*, const double*, const double*, const double*) __attribute__((ifunc("ResolveDiffMonths")));
+void QvDate_GetDiffYears(double*, const double*, const double*, const double*) __attribute__((ifunc("ResolveDiffYears")));
+}
+#endif
