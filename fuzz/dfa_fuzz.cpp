@@ -17,6 +17,7 @@
 #include <string>
 
 #include "dfa.h"
+#include "months_rule.h"
 #include "open_addin.h"
 
 namespace {
@@ -77,12 +78,7 @@ int64_t ModelWeeks(int64_t n1, int64_t n2, bool iso) {
 }
 
 int64_t ModelMonths(int64_t n1, int64_t n2, bool iso) {
-    const Date a = ModelDate(n1), b = ModelDate(n2);
-    const int64_t diff = (b.m - a.m) + 12 * (b.y - a.y);
-    if (iso || n1 == n2) return diff;
-    if (n1 < n2 && a.d > b.d) return diff - 1;
-    if (n1 > n2 && a.d < b.d) return diff + 1;
-    return diff;
+    return dfa_test::MonthsByRule(ModelDate(n1), ModelDate(n2), n1, n2, iso);
 }
 
 int64_t ModelYears(int64_t n1, int64_t n2, bool iso) {
