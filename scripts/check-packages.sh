@@ -49,7 +49,7 @@ if [ -f "$dir/dfa-gnumeric_${version}_$arch.deb" ]; then
     esac
 fi
 
-root=$1/package-root
+root=$(cd "$1" && pwd)/package-root
 rm -rf "$root"
 mkdir -p "$root"
 for deb in "$dir"/*.deb; do dpkg-deb -x "$deb" "$root"; done
@@ -71,7 +71,8 @@ host="$root/usr/bin/dfa-host"
 "$host" info | grep -q 'release number' || fail "unpacked dfa-host: info"
 # The dependencies match what dpkg-shlibdeps finds for the same binary on this machine.
 mkdir -p "$root/shlibdeps/debian" && printf 'Source: dfa\n\nPackage: dfa-host\nArchitecture: any\n' >"$root/shlibdeps/debian/control"
-expected=$(cd "$root/shlibdeps" && dpkg-shlibdeps -O "$host" 2>/dev/null | sed 's/^shlibs:Depends=//')
+expected=$(cd "$root/shlibdeps" && dpkg-shlibdeps -O "$host" 2>"$root/shlibdeps.err" | sed 's/^shlibs:Depends=//')
+[ -n "$expected" ] || fail "dpkg-shlibdeps found nothing: $(cat "$root/shlibdeps.err")"
 actual=$(dpkg-deb -f "$dir/dfa-host_${version}_$arch.deb" Depends | sed 's/^dfa (= [^)]*), //')
 [ "$expected" = "$actual" ] || fail "dfa-host depends on '$actual', dpkg-shlibdeps finds '$expected'"
 # The unpacked Gnumeric plugin, with its link to the unpacked library.
