@@ -32,7 +32,7 @@ TEST(Printable, EscapesWhatATerminalWouldActOn) {
 }
 
 TEST(Printable, KeepsLinesWhenAskedAndCutsLongTexts) {
-    EXPECT_EQ(Printable("<a>\n\t\x1b[2J</a>\n", 100, Layout::kKeepLines), "<a>\n\t\\x1b[2J</a>\n");
+    EXPECT_EQ(Printable("<a b=\"c\">\n\t\x1b[2J</a>\n", 100, Layout::kKeepLines), "<a b=\"c\">\n\t\\x1b[2J</a>\n");
     const std::string huge(10 * 1024 * 1024, 'x');
     EXPECT_EQ(Printable(huge, 8), "xxxxxxxx... (10485760 bytes)");
     // A cut never splits a character.

@@ -60,7 +60,8 @@ std::string Printable(std::string_view text, std::size_t maxBytes, Layout layout
     while (i < text.size() && i < maxBytes) {
         const auto c = static_cast<uint8_t>(text[i]);
         if (c >= 0x20 && c < 0x7F) {
-            if (c == '\\' || c == '"') out += '\\';
+            // Quotes matter where a text stands between them, on one line.
+            if (c == '\\' || (c == '"' && layout == Layout::kOneLine)) out += '\\';
             out += static_cast<char>(c);
             ++i;
         } else if (layout == Layout::kKeepLines && (c == '\n' || c == '\t')) {

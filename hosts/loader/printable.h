@@ -12,7 +12,8 @@ namespace dfa_host {
 enum class Layout { kOneLine, kKeepLines };
 
 // Control bytes, C1 controls, bidirectional overrides, invalid UTF-8, backslashes and double
-// quotes escaped (\x1b, \u202e, \\, \"); kKeepLines leaves line feeds and tabs as they are.
+// quotes escaped (\x1b, \u202e, \\, \"); kKeepLines, for a block of text such as an XML
+// description, leaves line feeds, tabs and double quotes as they are.
 // Longer texts are cut at a character boundary after maxBytes bytes of input and end in
 // "... (N bytes)".
 std::string Printable(std::string_view text, std::size_t maxBytes = 80, Layout layout = Layout::kOneLine);
