@@ -122,12 +122,15 @@ constexpr void DaysToDateInCalendar(int32_t n, uint16_t* pDay, uint16_t* pMonth,
     *pYear = static_cast<uint16_t>(date.nYear + bNextYear - 400);  // [0, 65535]
 }
 
-// Writes the date of a day number. Numbers outside kFirstDay..kLastDay are clamped to the
-// first or last day of the calendar.
+// Day numbers outside kFirstDay..kLastDay read as the first or last day of the calendar.
+constexpr int32_t ClampToCalendar(int64_t nDays) noexcept {
+    return static_cast<int32_t>(nDays < kFirstDay ? kFirstDay : nDays > kLastDay ? kLastDay : nDays);
+}
+
+// Writes the date of a day number, clamped to the calendar.
 constexpr void DaysToDate(int32_t nDays, uint16_t* pDay, uint16_t* pMonth,
                           uint16_t* pYear) noexcept {
-    const int32_t n = nDays < kFirstDay ? kFirstDay : nDays > kLastDay ? kLastDay : nDays;
-    DaysToDateInCalendar(n, pDay, pMonth, pYear);
+    DaysToDateInCalendar(ClampToCalendar(nDays), pDay, pMonth, pYear);
 }
 
 namespace detail {

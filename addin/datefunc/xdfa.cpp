@@ -132,7 +132,7 @@ int32_t DiffDayNumber(const double* pDate, const CallState& s) noexcept {
 }
 
 template <auto Floor>
-int32_t DiffDay(const double* pDate, const CallState& s) noexcept {
+int32_t DiffDayInCalendar(const double* pDate, const CallState& s) noexcept {
     return Floor(pDate ? *pDate : s.fMissingDate, s.fCalendarLow, s.fCalendarHigh) + s.nNullDate;
 }
 
@@ -170,8 +170,7 @@ void DiffWeeks(double* pResult, const double* pDate1, const double* pDate2, cons
     }
     // Weeks are counted from the Monday of ISO week 1 of the first date's year; each quotient
     // truncates toward zero on its own.
-    const int32_t nDay1 = n1 < kFirstDay ? kFirstDay : n1 > kLastDay ? kLastDay : static_cast<int32_t>(n1);
-    const int64_t nMonday = IsoWeek1MondayFromTable(nDay1);
+    const int64_t nMonday = IsoWeek1MondayFromTable(ClampToCalendar(n1));
     *pResult = static_cast<double>((n2 - nMonday) / 7 - (n1 - nMonday) / 7);
 }
 
@@ -179,7 +178,7 @@ template <auto Floor>
 void DiffMonths(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) noexcept {
     if (!pResult) return;
     const CallState& s = State();
-    const uint32_t k1 = MonthsKey(DiffDay<Floor>(pDate1, s)), k2 = MonthsKey(DiffDay<Floor>(pDate2, s));
+    const uint32_t k1 = MonthsKey(DiffDayInCalendar<Floor>(pDate1, s)), k2 = MonthsKey(DiffDayInCalendar<Floor>(pDate2, s));
     const int32_t nDiff = IsIsoMode(pMode) ? static_cast<int32_t>(k2 / 32) - static_cast<int32_t>(k1 / 32)
                                            : (static_cast<int32_t>(k2) - static_cast<int32_t>(k1)) / 32;
     *pResult = nDiff;
@@ -189,7 +188,7 @@ template <auto Floor>
 void DiffYears(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) noexcept {
     if (!pResult) return;
     const CallState& s = State();
-    const int32_t n1 = DiffDay<Floor>(pDate1, s), n2 = DiffDay<Floor>(pDate2, s);
+    const int32_t n1 = DiffDayInCalendar<Floor>(pDate1, s), n2 = DiffDayInCalendar<Floor>(pDate2, s);
     if (IsIsoMode(pMode)) {
         // Calendar years alone.
         *pResult = static_cast<int32_t>(ToCalendarYear(Julianise(n2)).nShifted) -

@@ -4,17 +4,15 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <chrono>
 #include <cstdlib>
+
+#include "calendar.h"
 
 namespace dfa_host {
 
 namespace {
 
-using namespace std::chrono;
-
 constexpr int32_t kNullDate = 693594;      // the add-in's day number of 30 December 1899
-constexpr int32_t kDaysPer400Years = 146097;
 constexpr int32_t kLastYear = 65535;
 
 bool AllDigits(std::string_view s) {
@@ -55,8 +53,8 @@ Argument ParseDate(const DateShape& date) {
     const auto y = Digits<int32_t>(date.year);
     if (y > kLastYear) return {{}, "years after 65535 are outside the add-in's calendar"};
     const auto m = Digits<unsigned>(date.month), d = Digits<unsigned>(date.day);
-    // Weekdays and month lengths repeat every 400 years, so the year within the cycle decides.
-    if (!year_month_day{year{y % 400}, month{m}, day{d}}.ok()) return {{}, "no such day"};
+    if (m < 1 || m > 12 || d < 1 || d > dfa::DaysInMonth(static_cast<uint16_t>(m), static_cast<uint16_t>(y)))
+        return {{}, "no such day"};
     const auto dayNumber = AddinDayNumber(y, m, d);
     if (!dayNumber) return {{}, "no serial names 0001-01-01: the add-in reads its day number as 0000-12-31"};
     return {static_cast<double>(*dayNumber - kNullDate), {}};
@@ -65,13 +63,8 @@ Argument ParseDate(const DateShape& date) {
 }  // namespace
 
 std::optional<int32_t> AddinDayNumber(int32_t y, unsigned m, unsigned d) {
-    // std::chrono's years end at 32767; the 400-year cycle carries the count beyond.
-    const int32_t cycles = y / 400;
-    const sys_days date{year{y % 400} / month{m} / day{d}};
-    const auto dayOfCycle = static_cast<int32_t>((date - sys_days{year{1} / 1 / 1}).count());  // [-365, 145731]
-    const int32_t plain = dayOfCycle + 1 + cycles * kDaysPer400Years;
-    if (plain == 1) return std::nullopt;
-    return plain <= 0 ? plain + 1 : plain;
+    if (y == 1 && m == 1 && d == 1) return std::nullopt;
+    return dfa::DateToDays(static_cast<uint16_t>(d), static_cast<uint16_t>(m), static_cast<uint16_t>(y));
 }
 
 Argument ParseArgument(std::string_view text) {

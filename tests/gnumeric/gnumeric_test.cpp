@@ -84,7 +84,7 @@ std::size_t CompareWithHost(const std::vector<Call>& calls, bool use1904, const 
         for (std::size_t a = 0; a < call.args.size(); ++a) {
             const Arg& arg = call.args[a];
             formula += (a ? "," : "") + arg.formula;
-            const bool isDate = a < 2 && !(call.args.size() == 3 && a == 2);
+            const bool isDate = a < 2;  // a difference's third argument is its mode
             const auto serial = isDate ? AddinSerial(arg.value, use1904) : std::optional<double>(arg.value);
             if (expected[i].empty() && !arg.error.empty()) expected[i] = arg.error;
             if (expected[i].empty() && !serial) expected[i] = "#VALUE!";  // the phantom 29 February
