@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
-# Warnings, applied per target so that third-party code (GoogleTest) keeps its own flags, and
-# sanitizers, applied to everything built.
+# Warnings and hardening, applied per target so that third-party code (GoogleTest) keeps its own
+# flags; sanitizers, applied to everything built; and the documentation's compression.
 
 set(DFA_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
   # gcc 12 warns falsely on "text" + std::string at -O2 (its bug 105329).
@@ -39,4 +39,11 @@ function(dfa_target_hardening target)
   if(NOT type STREQUAL "STATIC_LIBRARY")
     target_link_options(${target} PRIVATE -Wl,-z,relro -Wl,-z,now)
   endif()
+endfunction()
+
+# Documentation compressed as Debian wants it (the changelog, the manual page): best
+# compression, no name or time stamp in the header.
+find_program(DFA_GZIP gzip REQUIRED)
+function(dfa_gzip source output)
+  add_custom_command(OUTPUT ${output} COMMAND ${DFA_GZIP} -9nc ${source} > ${output} DEPENDS ${source})
 endfunction()

@@ -9,18 +9,13 @@
 # binaries actually use (cmake/DfaPackageDepends.cmake, run by cpack).
 
 find_program(DFA_DPKG_ARCHITECTURE dpkg-architecture)
-find_program(DFA_GZIP gzip)
-if(NOT DFA_DPKG_ARCHITECTURE OR NOT DFA_GZIP)
-  message(STATUS "No Debian packages (they need dpkg-architecture, Debian: dpkg-dev, and gzip)")
+if(NOT DFA_DPKG_ARCHITECTURE)
+  message(STATUS "No Debian packages (they need dpkg-architecture, Debian: dpkg-dev)")
   return()
 endif()
 execute_process(COMMAND ${DFA_DPKG_ARCHITECTURE} -t ${CMAKE_LIBRARY_ARCHITECTURE} -qDEB_HOST_ARCH
                 OUTPUT_VARIABLE DFA_DEB_ARCH OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
 
-# Compressed as Debian wants them: best compression, no name or time stamp in the header.
-function(dfa_gzip source output)
-  add_custom_command(OUTPUT ${output} COMMAND ${DFA_GZIP} -9nc ${source} > ${output} DEPENDS ${source})
-endfunction()
 dfa_gzip(${PROJECT_SOURCE_DIR}/packaging/changelog ${PROJECT_BINARY_DIR}/changelog.gz)
 add_custom_target(dfa_package_docs ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz)
 
@@ -104,6 +99,5 @@ set(DFA_PACKAGE_BINARIES_HOST \"$<TARGET_FILE:dfa-host>\")
 set(DFA_GNUMERIC_VERSION \"${_dfa_gnumeric_version}\")
 ")
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/DfaPackageDepends.cmake)
-set(DFA_PACKAGE_BUILD_FILE ${PROJECT_BINARY_DIR}/DfaPackageBuild.cmake)
-set(CPACK_DFA_BUILD_FILE ${DFA_PACKAGE_BUILD_FILE})
+set(CPACK_DFA_BUILD_FILE ${PROJECT_BINARY_DIR}/DfaPackageBuild.cmake)
 include(CPack)
