@@ -17,27 +17,24 @@
 
 #include "calendar.h"
 #include "dfa.h"
-#include "step_calendar.h"
 
 namespace {
 
 constexpr std::size_t kInputs = 1 << 16;  // too many for branch predictors to learn the sequence
-constexpr int32_t kNullDate = 693594;
+constexpr int32_t kNullDate = dfa::DateToDays(30, 12, 1899);
 
 struct InputSet {
     std::string name;
     std::vector<double> first, second;  // serial dates with a time of day
-    std::vector<int32_t> days;          // day numbers, for the bare conversions
 };
 
 InputSet MakeInputs(const char* name, int32_t firstDay, int32_t lastDay, unsigned seed) {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<int32_t> day(firstDay, lastDay);
     std::uniform_real_distribution<double> time(0.0, 0.999);
-    InputSet set{name, {}, {}, {}};
+    InputSet set{name, {}, {}};
     for (std::size_t i = 0; i < kInputs; ++i) {
-        set.days.push_back(day(rng));
-        set.first.push_back(set.days.back() - kNullDate + time(rng));
+        set.first.push_back(day(rng) - kNullDate + time(rng));
         set.second.push_back(day(rng) - kNullDate + time(rng));
     }
     return set;
@@ -91,21 +88,6 @@ void RegisterDiff(const std::string& name, dfa_DiffFunction_fn fn, const InputSe
         }
     })->ComputeStatistics("min", Fastest);
 }
-
-template <void (*Convert)(int32_t, uint16_t&, uint16_t&, uint16_t&)>
-void RegisterConversion(const std::string& name, const InputSet& set) {
-    benchmark::RegisterBenchmark(name.c_str(), [&set](benchmark::State& state) {
-        std::size_t i = 0;
-        uint16_t d = 0, m = 0, y = 0;
-        for (auto _ : state) {
-            Convert(set.days[i++ & (kInputs - 1)], d, m, y);
-            benchmark::DoNotOptimize(d + m + y);
-        }
-    })->ComputeStatistics("min", Fastest);
-}
-
-void ClosedForm(int32_t n, uint16_t& d, uint16_t& m, uint16_t& y) { dfa::DaysToDate(n, &d, &m, &y); }
-void StepByStep(int32_t n, uint16_t& d, uint16_t& m, uint16_t& y) { step::DaysToDate(n, d, m, y); }
 
 // Collects nanoseconds per call by name ("function/set[/step]") and prints the ratio table.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -209,8 +191,6 @@ int main(int argc, char** argv) {
                 for (auto [lib, suffix] : libraries)
                     RegisterDiff(std::string(entry) + (mode == 1 ? " iso" : "") + "/" + set.name + suffix,
                                  Resolve<dfa_DiffFunction_fn>(lib, entry), set, mode);
-        RegisterConversion<ClosedForm>("DaysToDate/" + set.name, set);
-        RegisterConversion<StepByStep>("DaysToDate/" + set.name + "/step", set);
     }
     reporter.AddRow("call floor (1 date)", "call floor (1 date)");
     reporter.AddRow("call floor (2 dates)", "call floor (2 dates)");
@@ -219,7 +199,6 @@ int main(int argc, char** argv) {
         reporter.AddRow(entry, "call floor (2 dates)");
         reporter.AddRow(std::string(entry) + " iso", "call floor (2 dates)");
     }
-    reporter.AddRow("DaysToDate", "call floor (1 date)");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 }

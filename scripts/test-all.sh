@@ -1,8 +1,7 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Every test, as CI runs it: installs what it needs, then builds with warnings as errors and runs
-# the whole suite for x86-64 (gcc, with the Gnumeric plugin in Gnumeric itself, and again with the
-# portable call paths instead of the ones chosen for the processor at load time), for every other
+# the whole suite for x86-64 (gcc, with the Gnumeric plugin in Gnumeric itself), for every other
 # architecture (natively where this machine can run it, else under qemu), with clang and a
 # linker that keeps every library, under AddressSanitizer + UndefinedBehaviorSanitizer (with
 # the fuzzer, which then runs DFA_FUZZ_SECONDS, default 60) and under ThreadSanitizer; then
@@ -40,8 +39,6 @@ run_suite() {
 }
 
 run_suite test -DDFA_BUILD_GNUMERIC=ON
-# The differences' portable path, which a processor with SSE4.1 never takes in the build above.
-run_suite test-portable -DDFA_DISPATCH=OFF -DDFA_BUILD_GNUMERIC=OFF
 for arch in $arches; do
     run_suite "test-$arch" --toolchain "cmake/toolchain-$arch.cmake"
 done

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The add-in's call paths against its step-by-step reference build (tests/reference), bit for
-// bit, for every export: boundary and special serials in both modes and in others, random
-// serials and bit patterns, missing pointers, before and after the handshake. Each call path a
-// build can take runs here; the portable one in a build configured with -DDFA_DISPATCH=OFF.
+// The add-in against its step-by-step reference build (tests/reference), bit for bit, for every
+// export: boundary and special serials in both modes and in others, random serials and bit
+// patterns, missing pointers, before and after the handshake.
 #include <bit>
 #include <cmath>
 #include <limits>

@@ -11,12 +11,9 @@
 // whatever depends on the year alone is read from tables over one 400-year cycle.
 #include <atomic>
 #include <cstring>
-#if DFA_DISPATCH
-#include <cpuid.h>
-#endif
 
 #include "calendar.h"
-#include "cycle_tables.h"
+#include "cycle.h"
 #include "language.h"
 #include "serial_reading.h"
 #include "dfa.h"
@@ -26,7 +23,7 @@ namespace {
 using namespace dfa;
 
 // The null date, and the serial bounds that go with it, for each state of the handshake: a call
-// reads them with one load of a pointer that GetFunctionCount switches. Whole-number bounds,
+// reads them with one load of a pointer that GetFunctionCount switches (pCallState). Whole-number bounds,
 // so that clamping commutes with truncation and flooring.
 struct CallState {
     int32_t nNullDate;    // the day number of serial 0
@@ -57,13 +54,13 @@ constexpr CallState kAfterHandshake = MakeCallState(DateToDays(30, 12, 1899));
 // relaxed loads and stores are used, which every target does with plain instructions (32-bit
 // Arm v5 lacks lock-free read-modify-writes, hence "sometimes" lock-free there); that no
 // atomics library is needed is checked on the built library.
-constinit std::atomic<const CallState*> pNullDate{&kBeforeHandshake};
+constinit std::atomic<const CallState*> pCallState{&kBeforeHandshake};
 constinit std::atomic<uint32_t> _nLanguage{9};
 static_assert(ATOMIC_INT_LOCK_FREE != 0 && ATOMIC_POINTER_LOCK_FREE != 0 && sizeof(int) == 4);
 
 // Each call reads the state once, so that both dates of a difference are taken from the same
 // null date even while another thread runs the handshake.
-const CallState& State() noexcept { return *pNullDate.load(std::memory_order_relaxed); }
+const CallState& State() noexcept { return *pCallState.load(std::memory_order_relaxed); }
 
 // ---------------------------------------------------------------------------------------------
 // Registration
@@ -126,14 +123,12 @@ int32_t SingleDay(const double* pDate, const CallState& s) noexcept {
 // Day numbers of the difference functions: the floor of the serial plus the null date, saturated
 // to int32; a missing date is day number 0 itself. The months and years differences use their
 // dates alone, and get the day clamped to the calendar at once.
-template <auto Floor>
 int32_t DiffDayNumber(const double* pDate, const CallState& s) noexcept {
-    return pDate ? Floor(*pDate, s.fInt32Low, s.fInt32High) + s.nNullDate : 0;
+    return pDate ? FloorClamped(*pDate, s.fInt32Low, s.fInt32High) + s.nNullDate : 0;
 }
 
-template <auto Floor>
 int32_t DiffDayInCalendar(const double* pDate, const CallState& s) noexcept {
-    return Floor(pDate ? *pDate : s.fMissingDate, s.fCalendarLow, s.fCalendarHigh) + s.nNullDate;
+    return FloorClamped(pDate ? *pDate : s.fMissingDate, s.fCalendarLow, s.fCalendarHigh) + s.nNullDate;
 }
 
 // The mode selects ISO 8601 when it truncates to 1; NaN compares false.
@@ -142,83 +137,44 @@ bool IsIsoMode(const double* pMode) noexcept { return pMode && ((*pMode >= 1.0) 
 // ---------------------------------------------------------------------------------------------
 // Worksheet arithmetic
 
-uint32_t CycleIndex(int32_t nDays) noexcept {
-    const JulianDay j = Julianise(nDays);
-    return YearInCycle(ToCalendarYear(j), j);
-}
-
-// 32 times the months since March of year -400, plus the day of the month: [12769, 25319423].
-// The months difference is the key difference divided by 32, truncating toward zero: a
-// difference of whole months less one to thirty days rounds down to the incomplete month's
-// start exactly when the later date's day of the month is the smaller. Divided by 384 it is
-// the years difference, the months difference divided by 12.
-uint32_t MonthsKey(int32_t nDays) noexcept {
-    const MarchDate date = ToMarchDate(Julianise(nDays));
-    return 384 * date.nYear + aCycle.aMarchKey[date.nDayOfYear];
-}
-
 // Day numbers are int32 but their differences are not: 64-bit intermediates give the formula's
 // exact value for every pair.
-template <auto Floor>
 void DiffWeeks(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) noexcept {
     if (!pResult) return;
     const CallState& s = State();
-    const int64_t n1 = DiffDayNumber<Floor>(pDate1, s), n2 = DiffDayNumber<Floor>(pDate2, s);
+    const int64_t n1 = DiffDayNumber(pDate1, s), n2 = DiffDayNumber(pDate2, s);
     if (!IsIsoMode(pMode)) {
         *pResult = static_cast<double>((n2 - n1) / 7);
         return;
     }
     // Weeks are counted from the Monday of ISO week 1 of the first date's year; each quotient
     // truncates toward zero on its own.
-    const int64_t nMonday = IsoWeek1MondayFromTable(ClampToCalendar(n1));
+    const int64_t nMonday = IsoWeek1MondayOfDay(ClampToCalendar(n1));
     *pResult = static_cast<double>((n2 - nMonday) / 7 - (n1 - nMonday) / 7);
 }
 
-template <auto Floor>
 void DiffMonths(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) noexcept {
     if (!pResult) return;
     const CallState& s = State();
-    const uint32_t k1 = MonthsKey(DiffDayInCalendar<Floor>(pDate1, s)), k2 = MonthsKey(DiffDayInCalendar<Floor>(pDate2, s));
-    const int32_t nDiff = IsIsoMode(pMode) ? static_cast<int32_t>(k2 / 32) - static_cast<int32_t>(k1 / 32)
-                                           : (static_cast<int32_t>(k2) - static_cast<int32_t>(k1)) / 32;
-    *pResult = nDiff;
+    const int32_t k1 = MonthsKey(DiffDayInCalendar(pDate1, s)), k2 = MonthsKey(DiffDayInCalendar(pDate2, s));
+    *pResult = IsIsoMode(pMode) ? k2 / 32 - k1 / 32 : (k2 - k1) / 32;
 }
 
-template <auto Floor>
 void DiffYears(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) noexcept {
     if (!pResult) return;
     const CallState& s = State();
-    const int32_t n1 = DiffDayInCalendar<Floor>(pDate1, s), n2 = DiffDayInCalendar<Floor>(pDate2, s);
-    if (IsIsoMode(pMode)) {
-        // Calendar years alone.
-        *pResult = static_cast<int32_t>(ToCalendarYear(Julianise(n2)).nShifted) -
-                   static_cast<int32_t>(ToCalendarYear(Julianise(n1)).nShifted);
-        return;
-    }
-    *pResult = (static_cast<int32_t>(MonthsKey(n2)) - static_cast<int32_t>(MonthsKey(n1))) / 384;
+    const int32_t n1 = DiffDayInCalendar(pDate1, s), n2 = DiffDayInCalendar(pDate2, s);
+    *pResult = IsIsoMode(pMode) ? YearOfDay(n2) - YearOfDay(n1) : (MonthsKey(n2) - MonthsKey(n1)) / 384;
 }
 
-// The functions of the year alone read their result from the year's entry of the cycle.
-void YearResult(double* pResult, const double* pDate, const double (&aResults)[404]) noexcept {
-    if (pResult) *pResult = aResults[CycleIndex(SingleDay(pDate, State()))];
+// The functions of the year alone read their result from the year's row of the cycle.
+void YearResult(double* pResult, const double* pDate, const double (&aResults)[kLastRow + 1]) noexcept {
+    if (pResult) *pResult = aResults[CycleRowOfDay(SingleDay(pDate, State()))];
 }
 
 void DaysInMonthResult(double* pResult, const double* pDate) noexcept {
-    if (!pResult) return;
-    const JulianDay j = Julianise(SingleDay(pDate, State()));
-    const CalendarYear year = ToCalendarYear(j);
-    *pResult = aCycle.aDaysInMonth[aCycle.aMonthLengthsOffset[YearInCycle(year, j)] + year.nDayOfYear];
+    if (pResult) *pResult = DaysInMonthOfDay(SingleDay(pDate, State()));
 }
-
-#if DFA_DISPATCH
-// The differences floor their dates: one instruction where the processor has SSE4.1, which
-// x86-64's baseline does not promise. The exports resolve at load time to the build for the
-// processor found (a GNU indirect function; its resolver asks cpuid and nothing else).
-bool HasSse41() noexcept {
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    return __get_cpuid(1, &a, &b, &c, &d) && (c & bit_SSE4_1);
-}
-#endif
 
 }  // namespace
 
@@ -228,7 +184,7 @@ bool HasSse41() noexcept {
 extern "C" {
 
 void GetFunctionCount(uint16_t* pnCount) {
-    pNullDate.store(&kAfterHandshake, std::memory_order_relaxed);
+    pCallState.store(&kAfterHandshake, std::memory_order_relaxed);
     if (pnCount) *pnCount = kFunctionCount;
 }
 
@@ -271,36 +227,16 @@ void QvDate_DaysInYear(double* pResult, const double* pDate) { YearResult(pResul
 
 void QvDate_WeeksInYear(double* pResult, const double* pDate) { YearResult(pResult, pDate, aCycle.aWeeksInYear); }
 
-#if !DFA_DISPATCH
 void QvDate_GetDiffWeeks(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) {
-    DiffWeeks<FloorClamped>(pResult, pDate1, pDate2, pMode);
+    DiffWeeks(pResult, pDate1, pDate2, pMode);
 }
 
 void QvDate_GetDiffMonths(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) {
-    DiffMonths<FloorClamped>(pResult, pDate1, pDate2, pMode);
+    DiffMonths(pResult, pDate1, pDate2, pMode);
 }
 
 void QvDate_GetDiffYears(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) {
-    DiffYears<FloorClamped>(pResult, pDate1, pDate2, pMode);
+    DiffYears(pResult, pDate1, pDate2, pMode);
 }
-#endif
 
 }  // extern "C"
-
-#if DFA_DISPATCH
-// Resolvers have C names, for the ifunc attribute to refer to (hidden, as everything not exported).
-extern "C" {
-dfa_DiffFunction_fn ResolveDiffWeeks() {
-    return HasSse41() ? DiffWeeks<FloorClampedSse41> : DiffWeeks<FloorClamped>;
-}
-dfa_DiffFunction_fn ResolveDiffMonths() {
-    return HasSse41() ? DiffMonths<FloorClampedSse41> : DiffMonths<FloorClamped>;
-}
-dfa_DiffFunction_fn ResolveDiffYears() {
-    return HasSse41() ? DiffYears<FloorClampedSse41> : DiffYears<FloorClamped>;
-}
-void QvDate_GetDiffWeeks(double*, const double*, const double*, const double*) __attribute__((ifunc("ResolveDiffWeeks")));
-void QvDate_GetDiffMonths(double*, const double*, const double*, const double*) __attribute__((ifunc("ResolveDiffMonths")));
-void QvDate_GetDiffYears(double*, const double*, const double*, const double*) __attribute__((ifunc("ResolveDiffYears")));
-}
-#endif
