@@ -2,12 +2,14 @@
 # Warnings and hardening, applied per target so that third-party code (GoogleTest) keeps its own
 # flags; sanitizers, applied to everything built; and the documentation's compression.
 
-set(DFA_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+# Every target of the project links dfa::warnings (PRIVATE), so that it sets its options the one
+# way CMake carries usage requirements.
+add_library(dfa_warnings INTERFACE)
+add_library(dfa::warnings ALIAS dfa_warnings)
+target_compile_options(dfa_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
   # gcc 12 warns falsely on "text" + std::string at -O2 (its bug 105329).
-  $<$<AND:$<COMPILE_LANG_AND_ID:CXX,GNU>,$<VERSION_LESS:$<CXX_COMPILER_VERSION>,13>>:-Wno-restrict>)
-if(DFA_WERROR)
-  list(APPEND DFA_WARNINGS -Werror)
-endif()
+  $<$<AND:$<COMPILE_LANG_AND_ID:CXX,GNU>,$<VERSION_LESS:$<CXX_COMPILER_VERSION>,13>>:-Wno-restrict>
+  $<$<BOOL:${DFA_WERROR}>:-Werror>)
 
 # Sanitizers apply to every target of the build, GoogleTest included, so that the whole
 # process is instrumented.
@@ -19,10 +21,6 @@ if(DFA_SANITIZE)
   add_compile_options(-fsanitize=${DFA_SANITIZE} -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
   add_link_options(-fsanitize=${DFA_SANITIZE})
 endif()
-
-function(dfa_target_warnings target)
-  target_compile_options(${target} PRIVATE ${DFA_WARNINGS})
-endfunction()
 
 # What Debian hardens its binaries with: dfa_target_hardening(target [NO_STACK_PROTECTOR]).
 # _FORTIFY_SOURCE checks string copies and needs optimising; sanitizers have checks of their own.

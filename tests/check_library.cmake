@@ -1,11 +1,20 @@
 # SPDX-License-Identifier: MIT
 # Checks that libdfa.so is clean to load: exactly its entry points exported, no C++ runtime,
 # no static constructors, nothing needed but libc, and $ORIGIN first on its run-time path.
-# cmake -DLIB=... -DNM=... -DREADELF=... -P check_library.cmake
-set(expected
-  GetFunctionCount GetFunctionData GetParameterDescription GetVersionInfo QvDate_DaysInMonth
-  QvDate_DaysInYear QvDate_GetDiffMonths QvDate_GetDiffWeeks QvDate_GetDiffYears
-  QvDate_IsLeapYear QvDate_WeeksInYear SetLanguage component_getDescriptionFunc)
+# The entry points are the functions that the public header declares with DFA_API.
+# cmake -DLIB=... -DHEADER=.../dfa.h -DNM=... -DREADELF=... -P check_library.cmake
+file(READ ${HEADER} header)
+string(REGEX MATCHALL "\nDFA_API[^;(]*[ *]([A-Za-z_0-9]+)\\(" declarations "${header}")
+set(expected "")
+foreach(declaration IN LISTS declarations)
+  string(REGEX MATCH "([A-Za-z_0-9]+)\\($" name "${declaration}")
+  list(APPEND expected ${CMAKE_MATCH_1})
+endforeach()
+list(SORT expected)
+list(LENGTH expected count)
+if(NOT count EQUAL 13)
+  message(FATAL_ERROR "${HEADER} declares ${count} entry points: [${expected}]")
+endif()
 
 function(run out)
   execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE text RESULT_VARIABLE rc)

@@ -16,10 +16,10 @@ TEST(LanguageId, FromLocaleNames) {
         {"zh_CN.GB2312", 0x0804}, {"nb_NO.UTF-8", 0x0414}, {"sr_RS@latin", 0x0C1A}, {"xx_YY", 0x0409},
         {"", 0x0409},
     };
-    for (const auto& row : kTable) EXPECT_EQ(dfa_gnumeric::LanguageId(row.locale), row.id) << row.locale;
+    for (const auto& row : kTable) EXPECT_EQ(dfa_host::LanguageId(row.locale), row.id) << row.locale;
     // What the add-in keeps of them: English, Chinese and Norwegian collapse to the language.
-    EXPECT_EQ(dfa::NormalizeLanguage(dfa_gnumeric::LanguageId("en_GB.UTF-8")), 9);
-    EXPECT_EQ(dfa::NormalizeLanguage(dfa_gnumeric::LanguageId("pt_BR.UTF-8")), 0x0816);
+    EXPECT_EQ(dfa::NormalizeLanguage(dfa_host::LanguageId("en_GB.UTF-8")), 9);
+    EXPECT_EQ(dfa::NormalizeLanguage(dfa_host::LanguageId("pt_BR.UTF-8")), 0x0816);
 }
 
 }  // namespace

@@ -137,7 +137,7 @@ void go_plugin_init(GOPlugin* plugin, GOCmdContext*) {
     if (g_addin) return;  // already registered
     try {
         const char* locale = std::setlocale(LC_MESSAGES, nullptr);
-        g_addin = new dfa_host::Addin(LibraryPath(plugin), dfa_gnumeric::LanguageId(locale ? locale : "C"));
+        g_addin = new dfa_host::Addin(LibraryPath(plugin), dfa_host::LanguageId(locale ? locale : "C"));
         g_registered = new std::vector<std::unique_ptr<Registered>>;
         if (!g_addin->ok()) {
             Complain(g_addin->error());

@@ -12,7 +12,7 @@ namespace dfa_host {
 
 namespace {
 
-constexpr int32_t kNullDate = 693594;      // the add-in's day number of 30 December 1899
+constexpr int32_t kNullDate = dfa::DateToDays(30, 12, 1899);  // the add-in's null date
 constexpr int32_t kLastYear = 65535;
 
 bool AllDigits(std::string_view s) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "language_id.h"
 
-namespace dfa_gnumeric {
+namespace dfa_host {
 
 namespace {
 
@@ -40,4 +40,4 @@ uint16_t LanguageId(std::string_view locale) {
     return kEnglishUs;
 }
 
-}  // namespace dfa_gnumeric
+}  // namespace dfa_host
