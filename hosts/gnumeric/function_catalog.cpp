@@ -32,8 +32,8 @@ constexpr KnownFunction kKnown[] = {
     {"QvDate_WeeksInYear", "The number of ISO 8601 weeks in the year of the date, 52 or 53."},
 };
 
-// The add-in's texts reach the dialog as valid UTF-8 without control characters. A name has
-// ":" and blanks replaced by "_": the dialog ends an argument's name at the first of either.
+// The add-in's texts reach the dialog as valid UTF-8 without control characters. A name has ":"
+// (which separates it from its description there) and blanks replaced by "_": one word.
 std::string Text(const std::string& own, std::string_view fallback, bool isName = false) {
     std::string text = own.empty() ? std::string(fallback) : dfa_host::Printable(own, DFA_TEXT_BUFFER_SIZE);
     if (isName)
