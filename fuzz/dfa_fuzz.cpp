@@ -17,7 +17,6 @@
 #include <string>
 
 #include "dfa.h"
-#include "months_rule.h"
 #include "open_addin.h"
 
 namespace {
@@ -64,10 +63,13 @@ int64_t ModelDayNumber(int y, unsigned m, unsigned d) {
 
 bool ModelLeap(int y) { return year{y % 400}.is_leap(); }
 
+// The serial's whole days as an int32 (NaN is 0, anything beyond int32 its nearest limit), then
+// the null date added, again saturating.
 int64_t ModelSerialToDay(double x, bool floorIt, int32_t nullDate) {
-    if (std::isnan(x)) x = 0;
-    const double whole = std::clamp(floorIt ? std::floor(x) : std::trunc(x), -2147483648.0, 2147483647.0);
-    return std::clamp<int64_t>(static_cast<int64_t>(whole) + nullDate, INT32_MIN, INT32_MAX);
+    const long double whole = std::isnan(x) ? 0.0L : floorIt ? std::floor(static_cast<long double>(x)) : std::trunc(static_cast<long double>(x));
+    const int64_t days = whole <= INT32_MIN ? INT32_MIN : whole >= INT32_MAX ? INT32_MAX : static_cast<int64_t>(whole);
+    const int64_t shifted = days + nullDate;
+    return shifted < INT32_MIN ? INT32_MIN : shifted > INT32_MAX ? INT32_MAX : shifted;
 }
 
 int64_t ModelWeeks(int64_t n1, int64_t n2, bool iso) {
@@ -77,8 +79,15 @@ int64_t ModelWeeks(int64_t n1, int64_t n2, bool iso) {
     return (n2 - monday) / 7 - (n1 - monday) / 7;
 }
 
+// Calendar months; outside ISO mode the last month counts only once its day of the month is
+// reached again, going forward or back.
 int64_t ModelMonths(int64_t n1, int64_t n2, bool iso) {
-    return dfa_test::MonthsByRule(ModelDate(n1), ModelDate(n2), n1, n2, iso);
+    const Date a = ModelDate(n1), b = ModelDate(n2);
+    const int64_t calendarMonths = 12 * (int64_t{b.y} - a.y) + b.m - a.m;
+    if (iso) return calendarMonths;
+    if (n1 < n2 && b.d < a.d) return calendarMonths - 1;
+    if (n1 > n2 && b.d > a.d) return calendarMonths + 1;
+    return calendarMonths;
 }
 
 int64_t ModelYears(int64_t n1, int64_t n2, bool iso) {

@@ -103,10 +103,35 @@ TEST(Equivalence, EveryExportMatchesTheStepByStepReference) {
     reference.setNullDate();
     Compare(pair);
     EXPECT_EQ(pair.differences, 0);
-    // No write without a result pointer.
-    const double date = 1;
-    for (Entry entry : kOneDate) addin.get<dfa_DateFunction_fn>(entry)(nullptr, &date);
-    for (Entry entry : kDiffs) addin.get<dfa_DiffFunction_fn>(entry)(nullptr, &date, &date, &date);
+}
+
+// The differences for every first date of one 400-year cycle and of the calendar's ends, each
+// with second dates at the distances where a difference changes, in both modes.
+TEST(EquivalenceSweep, DifferencesOverACycleAndTheCalendarsEnds) {
+    LoadedAddin addin, reference(DFA_REFERENCE_LIBRARY_PATH, /*fresh=*/false);
+    addin.setNullDate();
+    reference.setNullDate();
+    constexpr double kOffsets[] = {-366, -365, -31, -30, -29, -28, -7, -6, -1, 0, 1, 6, 7, 27, 28, 29, 30, 31, 59, 365, 366};
+    const double kCycleStart = dfa_test::Serial(2000, 1, 1), kFirstSerial = -693958, kLastSerial = 23242572;
+    // The reference is slow at the calendar's upper end: fewer first dates there.
+    const std::pair<double, double> kRanges[] = {
+        {kCycleStart, kCycleStart + 146096}, {kFirstSerial - 40, kFirstSerial + 400}, {kLastSerial - 60, kLastSerial + 30}};
+    int differences = 0;
+    for (Entry entry : kDiffs) {
+        const auto ours = addin.get<dfa_DiffFunction_fn>(entry), theirs = reference.get<dfa_DiffFunction_fn>(entry);
+        for (const double mode : {0.0, 1.0})
+            for (const auto& [first, last] : kRanges)
+                for (double d1 = first; d1 <= last && differences < 10; ++d1)
+                    for (const double offset : kOffsets) {
+                        const double d2 = d1 + offset;
+                        double a = -7, b = -7;
+                        ours(&a, &d1, &d2, &mode);
+                        theirs(&b, &d1, &d2, &mode);
+                        if (std::bit_cast<uint64_t>(a) != std::bit_cast<uint64_t>(b) && ++differences <= 10)
+                            ADD_FAILURE() << entry << "(" << d1 << ", " << d2 << ", " << mode << ") gives " << a
+                                          << ", the reference " << b;
+                    }
+    }
 }
 
 }  // namespace

@@ -124,6 +124,11 @@ TEST_F(Worksheet, NullPointers) {
     EXPECT_EQ(r, 0);
     addin.get<dfa_DateFunction_fn>("QvDate_DaysInMonth")(&r, nullptr);
     EXPECT_EQ(r, 31);
+}
+
+// Only a crash can fail this: with no result pointer there is nothing to look at.
+TEST_F(Worksheet, NullResultPointerDoesNotCrash) {
+    const double serial = Serial(2000, 1, 1), mode = 1;
     for (const char* entry : {"QvDate_GetDiffWeeks", "QvDate_GetDiffMonths", "QvDate_GetDiffYears"})
         addin.get<dfa_DiffFunction_fn>(entry)(nullptr, &serial, &serial, &mode);
     for (const char* entry : {"QvDate_IsLeapYear", "QvDate_DaysInMonth", "QvDate_DaysInYear", "QvDate_WeeksInYear"})

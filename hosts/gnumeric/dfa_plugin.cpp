@@ -49,7 +49,8 @@ struct Registered {
     std::vector<GnmFuncHelp> help;
 };
 
-// Loaded once and kept: Gnumeric holds the functions until it exits.
+// The add-in is loaded once and kept, as the module is; the functions live from each activation
+// of the plugin to its shutdown.
 dfa_host::Addin* g_addin = nullptr;
 std::vector<std::unique_ptr<Registered>>* g_registered = nullptr;
 
@@ -101,6 +102,12 @@ void Register(GnmFuncGroup* group, const dfa_host::FunctionInfo& function) {
         registered->help.push_back({GNM_FUNC_HELP_ARG, registered->texts[i].c_str()});
     registered->help.push_back({GNM_FUNC_HELP_END, nullptr});
 
+    // Gnumeric would hand the name over to the add-in in every workbook, and dispose of its own
+    // function when this plugin disposes of what it registered.
+    if (gnm_func_lookup(function.entryName.c_str(), nullptr)) {
+        Complain("the add-in's function " + function.entryName + " is already a Gnumeric function; not registered");
+        return;
+    }
     GnmFuncDescriptor descriptor{};
     descriptor.name = function.entryName.c_str();
     descriptor.arg_spec = registered->argSpec.c_str();
@@ -134,16 +141,19 @@ const gchar* g_module_check_init(GModule* module) {
 }
 
 void go_plugin_init(GOPlugin* plugin, GOCmdContext*) {
-    if (g_addin) return;  // already registered
     try {
-        const char* locale = std::setlocale(LC_MESSAGES, nullptr);
-        g_addin = new dfa_host::Addin(LibraryPath(plugin), dfa_host::LanguageId(locale ? locale : "C"));
-        g_registered = new std::vector<std::unique_ptr<Registered>>;
-        if (!g_addin->ok()) {
-            Complain(g_addin->error());
-            return;
+        if (!g_addin) {
+            const std::string library = LibraryPath(plugin);
+            // Which plugin answers, for whoever has more than one (the tests among them).
+            if (const char* verbose = std::getenv("DFA_GNUMERIC_VERBOSE"); verbose && *verbose)
+                Complain(std::string("plugin folder ") + go_plugin_get_dir_name(plugin) + ", add-in " + library);
+            const char* locale = std::setlocale(LC_MESSAGES, nullptr);
+            g_addin = new dfa_host::Addin(library, dfa_host::LanguageId(locale ? locale : "C"));
+            g_registered = new std::vector<std::unique_ptr<Registered>>;
+            if (!g_addin->ok()) Complain(g_addin->error());
+            for (const std::string& problem : g_addin->problems()) Complain(problem);
         }
-        for (const std::string& problem : g_addin->problems()) Complain(problem);
+        if (!g_addin->ok() || !g_registered->empty()) return;  // nothing to offer, or active already
         GnmFuncGroup* group = gnm_func_group_fetch("dfa", "Date (dfa add-in)");
         for (const dfa_host::FunctionInfo& function : g_addin->functions()) Register(group, function);
     } catch (const std::exception& e) {
@@ -151,8 +161,8 @@ void go_plugin_init(GOPlugin* plugin, GOCmdContext*) {
     }
 }
 
-// Gnumeric is done with the functions: they go, and their help with them. The add-in stays
-// loaded, as the module does.
+// Gnumeric is done with the functions: those the plugin registered go, and their help with them.
+// The add-in stays loaded, as the module does, for the plugin's next activation.
 void go_plugin_shutdown(GOPlugin*, GOCmdContext*) {
     if (!g_registered) return;
     for (auto& registered : *g_registered) {

@@ -91,7 +91,8 @@ Recalculated Recalculate(const Workbook& workbook, const std::string& name, cons
     std::filesystem::create_directories(dir);
     Write(workbook, dir / "in.gnumeric");
     // A home of its own, so that no plugin or setting of the machine's user takes part.
-    std::string command = "env HOME='" + dir.string() + "' GNUMERIC_PLUGIN_PATH='" + DFA_GNUMERIC_PLUGIN_PATH + "'";
+    std::string command = "env HOME='" + dir.string() + "' GNUMERIC_PLUGIN_PATH='" + DFA_GNUMERIC_PLUGIN_PATH +
+                          "' DFA_GNUMERIC_VERBOSE=1";
     for (const std::string& setting : environment) command += " '" + setting + "'";
     command += std::string(" '") + DFA_SSCONVERT + "' --recalc '" + (dir / "in.gnumeric").string() + "' '" +
                (dir / "out.csv").string() + "' 2>'" + (dir / "stderr.txt").string() + "'";
@@ -101,6 +102,16 @@ Recalculated Recalculate(const Workbook& workbook, const std::string& name, cons
     std::istringstream csv(ReadFile(dir / "out.csv"));
     for (std::string line; std::getline(csv, line);) result.rows.push_back(SplitCsvLine(line));
     result.errors = ReadFile(dir / "stderr.txt");
+    // The plugin of this build must be the one that answered, and the only one.
+    const std::string ours = std::string("dfa: plugin folder ") + DFA_GNUMERIC_PLUGIN_PATH + "/dfa, add-in ";
+    const std::size_t at = result.errors.find(ours);
+    if (at == std::string::npos || result.errors.find("dfa: plugin folder ", at + 1) != std::string::npos ||
+        result.errors.find("dfa: plugin folder ") != at) {
+        ADD_FAILURE() << "the dfa plugin of this build did not answer alone; another dfa plugin is installed or on "
+                         "GNUMERIC_PLUGIN_PATH. ssconvert said:\n" << result.errors;
+    } else {
+        result.errors.erase(at, result.errors.find('\n', at) + 1 - at);
+    }
     return result;
 }
 

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "months_rule.h"
 #include "step_calendar.h"
 
 #define EXPORT extern "C" __attribute__((visibility("default")))
@@ -51,7 +50,16 @@ bool IsIso(const double* pMode) {
 
 int64_t Weekday(int64_t n) { return (n - 1) % 7; }  // 0 = Monday; negative in year 0
 
-int64_t Months(int64_t n1, int64_t n2, bool iso) { return dfa_test::MonthsByRule(ToDate(n1), ToDate(n2), n1, n2, iso); }
+// The months difference in its rule's steps: calendar months, then one less (or more) where the
+// last month is not complete, judged by the days of the month alone.
+int64_t Months(int64_t n1, int64_t n2, bool iso) {
+    const Date a = ToDate(n1), b = ToDate(n2);
+    const int64_t diff = (b.m - a.m) + 12 * (int64_t{b.y} - a.y);
+    if (iso || n1 == n2) return diff;
+    if (n1 < n2 && a.d > b.d) return diff - 1;
+    if (n1 > n2 && a.d < b.d) return diff + 1;
+    return diff;
+}
 
 }  // namespace
 
