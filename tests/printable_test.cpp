@@ -27,6 +27,10 @@ TEST(Printable, EscapesWhatATerminalWouldActOn) {
         {"\xed\xa0\x80", "\\xed\\xa0\\x80"},            // a surrogate
         {"\xe2\x82", "\\xe2\\x82"},                     // cut short
         {"\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},   // beyond U+10FFFF
+        // Shown as nothing or as something else: byte-order mark, zero-width space, no-break
+        // and ideographic spaces, hyphen, en dash, minus sign.
+        {"\xef\xbb\xbfQv", "\\ufeffQv"}, {"a\xe2\x80\x8b" "b", "a\\u200bb"}, {"1\xc2\xa0" "2", "1\\u00a02"},
+        {"\xe3\x80\x80", "\\u3000"}, {"\xe2\x80\x90\xe2\x80\x93\xe2\x88\x92" "1", "\\u2010\\u2013\\u22121"},
     };
     for (const auto& row : kTable) EXPECT_EQ(Printable(row.in), row.out) << row.in;
 }

@@ -40,10 +40,16 @@ std::size_t DecodeUtf8(std::string_view text, char32_t& codePoint) {
     return length;
 }
 
-// C1 controls act on terminals like ESC sequences; the bidirectional controls reorder what a
-// reader sees.
-bool IsInvisibleControl(char32_t c) {
-    return (c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+// What a terminal shows as something else or as nothing: C1 controls act like ESC sequences,
+// bidirectional controls reorder what a reader sees; the byte-order mark and zero-width
+// characters are invisible, non-ASCII spaces look like a blank and look-alike hyphens and minus
+// signs like "-", though neither separates nor signs anything here.
+bool IsMisleading(char32_t c) {
+    return (c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+           c == 0xFEFF || (c >= 0x200B && c <= 0x200F) || c == 0x2060 ||                  // invisible
+           c == 0x00A0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F ||    // spaces
+           c == 0x205F || c == 0x3000 ||
+           (c >= 0x2010 && c <= 0x2015) || c == 0x2212 || c == 0xFE63 || c == 0xFF0D;   // dashes
 }
 
 void AppendEscaped(std::string& out, const char* format, unsigned value) {
@@ -72,7 +78,7 @@ std::string Printable(std::string_view text, std::size_t maxBytes, Layout layout
             if (length == 0) {
                 AppendEscaped(out, "\\x%02x", c);
                 ++i;
-            } else if (IsInvisibleControl(codePoint)) {
+            } else if (IsMisleading(codePoint)) {
                 AppendEscaped(out, "\\u%04x", static_cast<unsigned>(codePoint));
                 i += length;
             } else {

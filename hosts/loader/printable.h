@@ -11,9 +11,11 @@ namespace dfa_host {
 
 enum class Layout { kOneLine, kKeepLines };
 
-// Control bytes, C1 controls, bidirectional overrides, invalid UTF-8, backslashes and double
-// quotes escaped (\x1b, \u202e, \\, \"); kKeepLines, for a block of text such as an XML
-// description, leaves line feeds, tabs and double quotes as they are.
+// Control bytes, C1 controls, bidirectional overrides, invisible and look-alike characters
+// (byte-order mark, zero-width characters, non-ASCII spaces, dashes and minus signs), invalid
+// UTF-8, backslashes and double quotes escaped (\x1b, \u202e, \ufeff, \u00a0, \\, \").
+// kKeepLines, for a block of text such as an XML description, leaves line feeds, tabs and
+// double quotes as they are.
 // Longer texts are cut at a character boundary after maxBytes bytes of input and end in
 // "... (N bytes)".
 std::string Printable(std::string_view text, std::size_t maxBytes = 80, Layout layout = Layout::kOneLine);

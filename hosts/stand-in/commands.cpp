@@ -49,21 +49,44 @@ std::vector<std::string_view> Words(std::string_view line) {
     return words;
 }
 
+// Reads one line of at most kMaxLineBytes into line, without its line feed; the rest of a
+// longer line is read and dropped, so that memory stays the same whatever the input. A read
+// that fails (kError, with errno) ends the batch as surely as the end of the input does.
+enum class LineRead { kLine, kTooLong, kEnd, kError };
+
+LineRead ReadLine(std::FILE* in, std::string& line) {
+    line.clear();
+    std::size_t length = 0;
+    int c;
+    while ((c = getc_unlocked(in)) != EOF && c != '\n')
+        if (++length <= kMaxLineBytes) line += static_cast<char>(c);
+    if (c == EOF && std::ferror(in)) return LineRead::kError;
+    if (c == EOF && length == 0) return LineRead::kEnd;
+    return length > kMaxLineBytes ? LineRead::kTooLong : LineRead::kLine;
+}
+
 // One call per line. A line that fails reports itself and prints the placeholder, so that the
 // results stay aligned with the calls; the batch fails if any line did. Lines of a file are
-// named FILE:N, lines of standard input "line N".
+// named FILE:N, lines of standard input "line N". A byte-order mark at the start of the input,
+// which editors may write, is skipped.
 int CallBatch(const Addin& addin, std::FILE* in, const std::string& name) {
     const std::string where = name.empty() ? "line " : name + ":";
+    constexpr std::string_view kByteOrderMark = "\xef\xbb\xbf";
     int status = 0;
-    char* buffer = nullptr;
-    std::size_t capacity = 0;
-    long lineNo = 0;
-    for (ssize_t length; (length = getline(&buffer, &capacity, in)) >= 0 && !std::ferror(stdout);) {
-        ++lineNo;
-        const auto words = Words(std::string_view(buffer, static_cast<std::size_t>(length)));
-        if (words.empty() || words[0].starts_with('#')) continue;
+    std::string line;
+    line.reserve(kMaxLineBytes);
+    LineRead read;
+    long lineNo = 1;
+    for (; (read = ReadLine(in, line)) != LineRead::kEnd && read != LineRead::kError && !std::ferror(stdout); ++lineNo) {
+        std::string_view text = line;
+        if (lineNo == 1 && text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+        const auto words = Words(text);
+        if (read == LineRead::kLine && (words.empty() || words[0].starts_with('#'))) continue;
         double result = 0.0;
-        if (auto error = Evaluate(addin, words, result); !error.empty()) {
+        std::string error = read == LineRead::kTooLong
+                                ? "line longer than " + std::to_string(kMaxLineBytes) + " bytes"
+                                : Evaluate(addin, words, result);
+        if (!error.empty()) {
             Report(where + std::to_string(lineNo) + ": " + error);
             std::puts("error");
             status = kExitFailure;
@@ -71,10 +94,9 @@ int CallBatch(const Addin& addin, std::FILE* in, const std::string& name) {
             PrintResult(result);
         }
     }
-    const int readError = std::ferror(in) ? errno : 0;
-    std::free(buffer);
-    if (readError != 0) {
-        Report("cannot read " + (name.empty() ? "standard input" : name) + ": " + std::strerror(readError));
+    if (read == LineRead::kError) {
+        Report("cannot read " + (name.empty() ? "standard input" : name) + " at line " + std::to_string(lineNo) +
+               ": " + std::strerror(errno));
         status = kExitFailure;
     }
     return FinishOutput() != 0 ? kExitFailure : status;
@@ -131,7 +153,7 @@ int Info(const Addin& addin) {
 
 int Call(const Addin& addin, const std::vector<std::string>& args) {
     if (args[0] == "-") {
-        if (args.size() == 1) return CallBatch(addin, stdin, "");
+        if (args.size() == 1 || args[1] == "-") return CallBatch(addin, stdin, "");
         const std::string name = Printable(args[1]);
         const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(args[1].c_str(), "r"), std::fclose);
         if (!file) {

@@ -12,7 +12,12 @@ namespace dfa_host {
 
 int List(const Addin& addin);
 int Info(const Addin& addin);
-// call ENTRY ARG... or call - [FILE]; the command line has checked the shape of args.
+// A call line is a few hundred bytes at most: a batch reads lines of up to this many bytes,
+// and reports a longer one as an error without storing it.
+inline constexpr std::size_t kMaxLineBytes = 4096;
+
+// call ENTRY ARG... or call - [FILE] (FILE "-" is standard input too); the command line has
+// checked the shape of args.
 int Call(const Addin& addin, const std::vector<std::string>& args);
 
 }  // namespace dfa_host

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 // dfa-host: stands in for a spreadsheet host. Loads libdfa.so, runs the registration handshake
 // and evaluates worksheet functions by their registered entry names.
+#include <cstdio>
+#include <exception>
 #include <filesystem>
+#include <new>
 
 #include "addin_loader.h"
 #include "commands.h"
@@ -20,9 +23,7 @@ std::string DefaultLibraryPath() {
     return (exe.parent_path() / DFA_HOST_LIBRARY_FROM_BINDIR).lexically_normal().string();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     using namespace dfa_host;
     const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
     if (!parsed.options) return parsed.status;
@@ -40,4 +41,22 @@ int main(int argc, char** argv) {
     if (options.command == "list") return List(addin);
     if (options.command == "info") return Info(addin);
     return Call(addin, options.args);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Memory may run out anywhere (a huge argument, a flood of problems): the results computed
+    // so far are written, then one line says why the rest is missing.
+    const char* why = nullptr;
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        why = "out of memory";
+    } catch (const std::exception& e) {
+        why = e.what();
+    }
+    std::fflush(stdout);
+    std::fprintf(stderr, "dfa-host: stopped: %s\n", why);
+    return dfa_host::kExitFailure;
 }
