@@ -20,9 +20,11 @@
 #include <value.h>
 
 #include "addin_loader.h"
+#include "addin_probe.h"
 #include "date_system.h"
 #include "function_catalog.h"
 #include "language_id.h"
+#include "printable.h"
 
 extern "C" {
 // Declared extern first: a const object defined in C++ would otherwise stay internal.
@@ -142,18 +144,25 @@ const gchar* g_module_check_init(GModule* module) {
 
 void go_plugin_init(GOPlugin* plugin, GOCmdContext*) {
     try {
-        if (!g_addin) {
+        if (!g_registered) {
             const std::string library = LibraryPath(plugin);
             // Which plugin answers, for whoever has more than one (the tests among them).
             if (const char* verbose = std::getenv("DFA_GNUMERIC_VERBOSE"); verbose && *verbose)
                 Complain(std::string("plugin folder ") + go_plugin_get_dir_name(plugin) + ", add-in " + library);
             const char* locale = std::setlocale(LC_MESSAGES, nullptr);
-            g_addin = new dfa_host::Addin(library, dfa_host::LanguageId(locale ? locale : "C"));
+            const uint16_t language = dfa_host::LanguageId(locale ? locale : "C");
             g_registered = new std::vector<std::unique_ptr<Registered>>;
+            // Loaded at every start of Gnumeric: an add-in that would hang or crash it is tried
+            // in a child process first, and left out when it does.
+            if (const std::string problem = dfa_host::ProbeAddin(library, language); !problem.empty()) {
+                Complain("the add-in " + dfa_host::Printable(library) + " " + problem + "; its functions are not registered");
+                return;
+            }
+            g_addin = new dfa_host::Addin(library, language);
             if (!g_addin->ok()) Complain(g_addin->error());
             for (const std::string& problem : g_addin->problems()) Complain(problem);
         }
-        if (!g_addin->ok() || !g_registered->empty()) return;  // nothing to offer, or active already
+        if (!g_addin || !g_addin->ok() || !g_registered->empty()) return;  // nothing to offer, or active already
         GnmFuncGroup* group = gnm_func_group_fetch("dfa", "Date (dfa add-in)");
         for (const dfa_host::FunctionInfo& function : g_addin->functions()) Register(group, function);
     } catch (const std::exception& e) {

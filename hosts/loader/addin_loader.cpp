@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 
+#include "library_file.h"
 #include "printable.h"
 
 namespace dfa_host {
@@ -34,6 +35,14 @@ std::string Quoted(std::string_view name) { return "'" + Printable(name, 64) + "
 }  // namespace
 
 Addin::Addin(const std::string& path, uint16_t language) : path_(path) {
+    // A name without a slash is for dlopen to search on the system's library path, whose
+    // libraries come from the system; a path is checked before the loader maps it.
+    if (path.find('/') != std::string::npos) {
+        if (std::string problem = LibraryFileProblem(path); !problem.empty()) {
+            error_ = "cannot load " + Printable(path) + ": " + problem;
+            return;
+        }
+    }
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         const char* error = dlerror();

@@ -7,8 +7,10 @@
 #include <new>
 
 #include "addin_loader.h"
+#include "addin_probe.h"
 #include "commands.h"
 #include "options.h"
+#include "printable.h"
 #include "report.h"
 
 namespace {
@@ -29,7 +31,12 @@ int Run(int argc, char** argv) {
     if (!parsed.options) return parsed.status;
     const Options& options = *parsed.options;
 
-    const Addin addin(options.libPath.empty() ? DefaultLibraryPath() : options.libPath, options.language);
+    const std::string path = options.libPath.empty() ? DefaultLibraryPath() : options.libPath;
+    if (const std::string problem = ProbeAddin(path, options.language); !problem.empty()) {
+        Report("the add-in " + Printable(path) + " " + problem);
+        return kExitFailure;
+    }
+    const Addin addin(path, options.language);
     if (!addin.ok()) {
         Report(addin.error());
         return kExitFailure;

@@ -207,35 +207,57 @@ TEST(Gnumeric, AgreesWithGnumericsOwnFunctions) {
 TEST(Gnumeric, MissingLibraryIsOneClearMessage) {
     const auto sheet = Recalculate({false, {{"=QvDate_IsLeapYear(1)"}}}, "missing-library",
                                    {"DFA_GNUMERIC_LIBRARY=/nonexistent/libdfa.so"});
-    EXPECT_NE(sheet.errors.find("dfa: cannot load /nonexistent/libdfa.so: cannot open shared object file"),
+    EXPECT_NE(sheet.errors.find("dfa: cannot load /nonexistent/libdfa.so: No such file or directory"),
               std::string::npos)
         << sheet.errors;
     ASSERT_EQ(sheet.rows.size(), 1u);
     EXPECT_EQ(sheet.rows[0][0], "#NAME?");
 }
 
-// A misbehaving add-in costs Gnumeric the functions it cannot call, nothing else. (Its inputs
-// are dates to the plugin, so the 1900 system's 1, 2 and 5 reach it as 2, 3 and 6.)
+// A misbehaving add-in costs Gnumeric the functions it cannot call, nothing else: not its own
+// functions, not its start. (Its inputs are dates to the plugin, so the 1900 system's 1, 2 and
+// 5 reach it as 2, 3 and 6.)
 TEST(Gnumeric, SurvivesAMisbehavingAddin) {
-    const Workbook workbook{false, {{"=Test_Sum3(1,2,3.5)"}, {"=Test_Negate(5)"}}};
+    const Workbook workbook{false, {{"=Test_Sum3(1,2,3.5)"}, {"=Test_Negate(5)"}, {"=SUM(1,2)"}}};
     const std::string library = std::string("DFA_GNUMERIC_LIBRARY=") + DFA_MISBEHAVING_ADDIN;
-    const struct { const char* faults; const char* sum; const char* message; } kTable[] = {
-        {"", "8.5", nullptr},
-        {"many-params", "#NAME?", "dfa: function 0 'Test_Sum3' has 65535 parameters"},
-        {"unterminated", "8.5", nullptr},
-        {"bad-type", "#NAME?", "dfa: function 0 'Test_Sum3': parameter 2 has type 7"},
-        {"foreign-entry", "8.5", "dfa: function 1 'abort' is not exported by the library"},
-        {"escapes", "8.5", nullptr},
+    constexpr const char* kRefused = "its functions are not registered";
+    const struct { const char* faults; const char* sum; const char* negate; const char* message; } kTable[] = {
+        {"", "8.5", "-6", nullptr},
+        {"many-params", "#NAME?", "-6", "dfa: function 0 'Test_Sum3' has 65535 parameters"},
+        {"unterminated", "8.5", "-6", nullptr},
+        {"bad-type", "#NAME?", "-6", "dfa: function 0 'Test_Sum3': parameter 2 has type 7"},
+        {"foreign-entry", "8.5", "#NAME?", "dfa: function 1 'abort' is not exported by the library"},
+        {"escapes", "8.5", "-6", nullptr},
+        {"builtin-name", "8.5", "#NAME?", "dfa: the add-in's function SUM is already a Gnumeric function; not registered"},
+        {"hang", "#NAME?", "#NAME?", "did not finish its handshake and first calls within 2 seconds"},
+        {"abort", "#NAME?", "#NAME?", "crashed (Aborted) in its handshake or first calls"},
+        {"abort-on-load", "#NAME?", "#NAME?", "crashed (Aborted) in its handshake or first calls"},
     };
     for (const auto& row : kTable) {
         const auto sheet = Recalculate(workbook, std::string("misbehaving-") + row.faults,
                                        {library, std::string("DFA_TEST_FAULTS=") + row.faults});
-        ASSERT_EQ(sheet.rows.size(), 2u) << row.faults << ": " << sheet.errors;
+        ASSERT_EQ(sheet.rows.size(), 3u) << row.faults << ": " << sheet.errors;
         EXPECT_EQ(sheet.rows[0][0], row.sum) << row.faults;
-        EXPECT_EQ(sheet.rows[1][0], std::string(row.faults) == "foreign-entry" ? "#NAME?" : "-6") << row.faults;
+        EXPECT_EQ(sheet.rows[1][0], row.negate) << row.faults;
+        EXPECT_EQ(sheet.rows[2][0], "3") << row.faults;  // Gnumeric's own SUM
         if (row.message) EXPECT_NE(sheet.errors.find(row.message), std::string::npos) << sheet.errors;
         else EXPECT_EQ(sheet.errors.find("dfa:"), std::string::npos) << sheet.errors;
+        if (row.sum == std::string("#NAME?") && row.negate == std::string("#NAME?")) {
+            EXPECT_NE(sheet.errors.find(kRefused), std::string::npos) << sheet.errors;
+        }
     }
+}
+
+// A library cut short would make the loader fault inside Gnumeric: it is refused by name.
+TEST(Gnumeric, TruncatedLibraryIsOneClearMessage) {
+    const std::string truncated = std::string(DFA_TEST_WORK_DIR) + "/truncated-libdfa.so";
+    dfa_test::Run("head -c 20000 '" + std::string(DFA_LIBRARY_PATH) + "' > '" + truncated + "'");
+    const auto sheet = Recalculate({false, {{"=1+1"}, {"=QvDate_IsLeapYear(1)"}}}, "truncated-library",
+                                   {"DFA_GNUMERIC_LIBRARY=" + truncated});
+    ASSERT_EQ(sheet.rows.size(), 2u) << sheet.errors;
+    EXPECT_EQ(sheet.rows[0][0], "2");
+    EXPECT_EQ(sheet.rows[1][0], "#NAME?");
+    EXPECT_NE(sheet.errors.find("dfa: cannot load " + truncated + ": is truncated"), std::string::npos) << sheet.errors;
 }
 
 }  // namespace

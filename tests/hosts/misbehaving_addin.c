@@ -11,6 +11,9 @@
  *   duplicate           function 1 registers the entry name of function 0
  *   foreign-entry       function 1 registers "abort", which only libc exports
  *   many-functions      65535 functions, all with an unsupported type
+ *   builtin-name        function 1 registers "SUM", a spreadsheet's own function
+ *   hang, abort         GetFunctionCount never returns, or aborts the process
+ *   abort-on-load       the library aborts the process as it is loaded
  *   null-version, null-entries, null-description  the metadata exports return null pointers */
 #include <stdint.h>
 #include <stdlib.h>
@@ -37,7 +40,16 @@ static void Text(char *buffer, const char *text) {
     buffer[255] = '\0';
 }
 
-EXPORT void GetFunctionCount(uint16_t *count) { *count = Fault("many-functions") ? 65535 : 3; }
+__attribute__((constructor)) static void Load(void) {
+    if (Fault("abort-on-load")) abort();
+}
+
+EXPORT void GetFunctionCount(uint16_t *count) {
+    if (Fault("abort")) abort();
+    while (Fault("hang")) {
+    }
+    *count = Fault("many-functions") ? 65535 : 3;
+}
 
 EXPORT void GetFunctionData(const uint16_t *index, char *entry, uint16_t *paramCount, int32_t *types,
                             char *nameText) {
@@ -60,6 +72,7 @@ EXPORT void GetFunctionData(const uint16_t *index, char *entry, uint16_t *paramC
     if (i == 1 && Fault("escaped-entry")) strcpy(entry, "Test_\x1b]0;retitled\x07");
     if (i == 1 && Fault("duplicate")) strcpy(entry, "Test_Sum3");
     if (i == 1 && Fault("foreign-entry")) strcpy(entry, "abort");
+    if (i == 1 && Fault("builtin-name")) strcpy(entry, "SUM");
     *paramCount = i == 0 ? 4 : 2;
     if (i == 0 && Fault("many-params")) *paramCount = 65535;
     for (uint32_t p = 0; p < *paramCount; ++p) types[p] = 0;
@@ -77,6 +90,8 @@ EXPORT void SetLanguage(const uint16_t *language) { (void)language; }
 EXPORT void Test_Sum3(double *result, const double *a, const double *b, const double *c) { *result = *a + *b + *c; }
 
 EXPORT void Test_Negate(double *result, const double *a) { *result = -*a; }
+
+EXPORT void SUM(double *result, const double *a) { *result = 1000 + *a; }
 
 static const char *const aVersionInfo[6] = {"12:00:00", "Jan  1 2026", "1", "m1", "1", "test"};
 static const char *const aNullEntries[6] = {"12:00:00", NULL, "1", NULL, "1", NULL};
