@@ -7,7 +7,12 @@
  * functions are then called under the entry names that GetFunctionData reports.
  *
  * Every argument travels through a pointer; nothing is returned except by the two metadata
- * functions. Text buffers are host-owned and at least DFA_TEXT_BUFFER_SIZE bytes. */
+ * functions. Text buffers are host-owned and at least DFA_TEXT_BUFFER_SIZE bytes.
+ *
+ * Installed, the add-in lives in a plugin directory of its own: dlopen it by its full path,
+ * `pkg-config --variable=addin dfa`. A host that loads it with dlopen needs only the constants
+ * and pointer types: defining DFA_NO_PROTOTYPES before including this header leaves out the
+ * declarations of the exports, whose plain names may clash with a host's own. */
 #ifndef DFA_H
 #define DFA_H
 
@@ -25,8 +30,16 @@ extern "C" {
 
 #define DFA_TEXT_BUFFER_SIZE 256
 #define DFA_FUNCTION_COUNT 7
+/* The largest parameter count a function reports, the result pointer included: the size of a
+ * parameter-type array. */
+#define DFA_MAX_PARAMETERS 4
 /* The only parameter type: a pointer to a double (the result pointer included). */
 #define DFA_PARAM_DOUBLE_PTR 0
+/* Entries of the version record: build time, build date, release number, milestone, build
+ * number, output-directory name. */
+#define DFA_VERSION_INFO_COUNT 6
+
+#ifndef DFA_NO_PROTOTYPES
 
 /* Registration. */
 DFA_API void GetFunctionCount(uint16_t *pnCount);
@@ -49,12 +62,11 @@ DFA_API void QvDate_DaysInMonth(double *pResult, const double *pDate);
 DFA_API void QvDate_DaysInYear(double *pResult, const double *pDate);
 DFA_API void QvDate_WeeksInYear(double *pResult, const double *pDate);
 
-/* Component metadata: pointers to constant data that lives as long as the library. The
- * version record has DFA_VERSION_INFO_COUNT strings: build time, build date, release number,
- * milestone, build number, output-directory name. */
-#define DFA_VERSION_INFO_COUNT 6
+/* Component metadata: pointers to constant data that lives as long as the library (the
+ * version record has DFA_VERSION_INFO_COUNT strings). */
 DFA_API const char *const *GetVersionInfo(void);
 DFA_API const char *component_getDescriptionFunc(void);
+#endif /* DFA_NO_PROTOTYPES */
 
 /* Pointer types for dlsym results. */
 typedef void (*dfa_GetFunctionCount_fn)(uint16_t *);

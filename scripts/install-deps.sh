@@ -4,6 +4,9 @@
 #   install-deps.sh build      compiler and CMake: build the library and dfa-host
 #   install-deps.sh gnumeric   also Gnumeric and its plugin headers: build and run the plugin
 #   install-deps.sh screenshot also a virtual X server and ImageMagick: photograph Gnumeric
+#   install-deps.sh packages [ARCH...]  debhelper, lintian, autopkgtest, Gnumeric's development
+#                              files, GoogleTest, and for each other architecture its cross
+#                              toolchain and C library (dpkg --add-architecture)
 #   install-deps.sh test       everything the test script uses: GoogleTest, clang (sanitizers,
 #                              fuzzing), Google Benchmark, the XML parser, Gnumeric, every
 #                              architecture's toolchain with qemu, and the packaging tools
@@ -19,18 +22,40 @@ case "${1:-build}" in
     gnumeric) packages=$gnumeric ;;
     screenshot) packages="$gnumeric xvfb xauth imagemagick" ;;
     bench) packages="$build libbenchmark-dev" ;;
+    packages) packages="$gnumeric googletest libexpat1-dev debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
     test) packages="$gnumeric $cross googletest libexpat1-dev clang libclang-rt-14-dev libbenchmark-dev \
-dpkg-dev fakeroot lintian file" ;;
-    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|test" >&2; exit 2 ;;
+debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
+    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|packages [ARCH...]|test" >&2; exit 2 ;;
 esac
+job=${1:-build}
+[ $# -gt 0 ] && shift
+# Cross builds of the packages: the architecture's cross toolchain and its C library. Where the
+# mirror's versions of the C library's development files differ between architectures (which
+# multiarch refuses), the runtime libraries serve dpkg-shlibdeps.
+foreign=""
+if [ "$job" = packages ]; then
+    for arch in "$@"; do
+        [ "$arch" = "$(dpkg --print-architecture)" ] && continue
+        dpkg --print-foreign-architectures | grep -qx "$arch" || { dpkg --add-architecture "$arch"; foreign=yes; }
+        packages="$packages crossbuild-essential-$arch libc6:$arch libstdc++6:$arch"
+    done
+fi
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing="$missing $p"
 done
-if [ -n "$missing" ]; then
+# Another install may hold the package manager's lock: wait for it rather than fail.
+wait="-o DPkg::Lock::Timeout=600"
+if [ -n "$missing" ] || [ -n "$foreign" ]; then
     echo "installing:$missing"
-    # Another install may hold the package manager's lock: wait for it rather than fail.
-    wait="-o DPkg::Lock::Timeout=600"
     apt-get $wait update -qq
     DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends $missing
+fi
+if [ "$job" = packages ]; then
+    for arch in "$@"; do
+        [ "$arch" = "$(dpkg --print-architecture)" ] && continue
+        dpkg-query -W -f='${Status}' "libc6-dev:$arch" 2>/dev/null | grep -q 'ok installed' ||
+            DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends "libc6-dev:$arch" ||
+            echo "libc6-dev:$arch cannot be installed beside this machine's packages; the cross toolchain's serves"
+    done
 fi

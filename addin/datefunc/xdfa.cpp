@@ -79,7 +79,7 @@ struct FunctionEntry {
     const char* pEntryName;
     uint16_t nParamCount;  // the result pointer included
     uint16_t nNameText;
-    ParamTexts aParams[4];  // [0] describes the function itself; {0, 0} = no such parameter
+    ParamTexts aParams[DFA_MAX_PARAMETERS];  // [0] describes the function itself; {0, 0} = none
 };
 
 constexpr FunctionEntry aFunctions[] = {
@@ -209,7 +209,7 @@ void GetParameterDescription(const uint16_t* pnIndex, const uint16_t* pnParamete
     ClearText(pName);
     ClearText(pDescription);
     const FunctionEntry* pEntry = FindFunction(pnIndex);
-    if (!pEntry || !pnParameter || *pnParameter >= 4) return;
+    if (!pEntry || !pnParameter || *pnParameter >= DFA_MAX_PARAMETERS) return;
     const ParamTexts& texts = pEntry->aParams[*pnParameter];
     if (texts.nName) CopyText(pName, getText(texts.nName));
     if (texts.nDescription) CopyText(pDescription, getText(texts.nDescription));

@@ -22,7 +22,7 @@
 #include "addin_loader.h"
 #include "addin_probe.h"
 #include "date_system.h"
-#include "function_catalog.h"
+#include "function_help.h"
 #include "language_id.h"
 #include "printable.h"
 
@@ -38,7 +38,7 @@ G_MODULE_EXPORT void go_plugin_shutdown(GOPlugin* plugin, GOCmdContext* context)
 
 namespace {
 
-using dfa_gnumeric::Role;
+using dfa_host::Role;
 
 // A function as Gnumeric holds it: the add-in's entry, the roles of its inputs, and the texts
 // its help points into (they must live as long as the function).
@@ -102,6 +102,10 @@ void Register(GnmFuncGroup* group, const dfa_host::FunctionInfo& function) {
     registered->help.push_back({GNM_FUNC_HELP_NAME, registered->texts[0].c_str()});
     for (std::size_t i = 1; i < registered->texts.size(); ++i)
         registered->help.push_back({GNM_FUNC_HELP_ARG, registered->texts[i].c_str()});
+    if (!help.example.empty()) {
+        registered->texts.push_back(help.example);
+        registered->help.push_back({GNM_FUNC_HELP_EXAMPLES, registered->texts.back().c_str()});
+    }
     registered->help.push_back({GNM_FUNC_HELP_END, nullptr});
 
     // Gnumeric would hand the name over to the add-in in every workbook, and dispose of its own

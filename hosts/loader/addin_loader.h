@@ -19,7 +19,7 @@
 namespace dfa_host {
 
 // The result pointer and up to three inputs, each a pointer to a double.
-inline constexpr std::size_t kMaxInputs = 3;
+inline constexpr std::size_t kMaxInputs = DFA_MAX_PARAMETERS - 1;
 
 struct ParameterInfo {
     std::string name, description;

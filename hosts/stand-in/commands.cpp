@@ -8,6 +8,7 @@
 #include <memory>
 #include <string_view>
 
+#include "function_catalog.h"
 #include "printable.h"
 #include "report.h"
 #include "serial_date.h"
@@ -104,15 +105,26 @@ int CallBatch(const Addin& addin, std::FILE* in, const std::string& name) {
 
 }  // namespace
 
+// The add-in's own texts, each followed by dfa-host's where the add-in gives none.
 int List(const Addin& addin) {
     for (const FunctionInfo& f : addin.functions()) {
         std::printf("%u %s  parameters: %zu  types:", f.index, Printable(f.entryName, DFA_TEXT_BUFFER_SIZE).c_str(),
                     f.inputs + 1);
         for (std::size_t p = 0; p <= f.inputs; ++p) std::printf(" %d", DFA_PARAM_DOUBLE_PTR);
         std::printf("  name text: %s\n", AddinText(f.nameText).c_str());
-        for (std::size_t p = 0; p < f.parameters.size(); ++p)
-            std::printf("    %zu name: %s  description: %s\n", p, AddinText(f.parameters[p].name).c_str(),
-                        AddinText(f.parameters[p].description).c_str());
+        for (std::size_t p = 0; p < f.parameters.size(); ++p) {
+            const ParameterInfo& own = f.parameters[p];
+            std::printf("    %zu name: %s  description: %s\n", p, AddinText(own.name).c_str(), AddinText(own.description).c_str());
+            if (p == 0 && own.description.empty() && f.nameText.empty())
+                if (const CatalogEntry* known = FindInCatalog(f.entryName))
+                    std::printf("      (dfa-host's text) %.*s\n", static_cast<int>(known->description.size()),
+                                known->description.data());
+            if (p > 0 && own.name.empty() && own.description.empty()) {
+                const ArgumentText ours = ArgumentTextOf(f, p - 1);
+                std::printf("      (dfa-host's text) %.*s: %.*s\n", static_cast<int>(ours.name.size()), ours.name.data(),
+                            static_cast<int>(ours.description.size()), ours.description.data());
+            }
+        }
     }
     return FinishOutput();
 }

@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 
+#include "function_catalog.h"
 #include "workbook.h"
 
 namespace {
@@ -202,6 +203,23 @@ TEST(Gnumeric, AgreesWithGnumericsOwnFunctions) {
         }
     std::printf("%zu pairs of cells agree with Gnumeric's own functions\n", agreed);
     EXPECT_EQ(agreed, 400u * 7);
+}
+
+// The example each function's help shows gives, in Gnumeric, the result the catalog states.
+TEST(Gnumeric, HelpExamplesGiveTheirResults) {
+    Workbook workbook{false, {}};
+    std::vector<double> expected;
+    for (const char* entry : {"QvDate_GetDiffWeeks", "QvDate_GetDiffMonths", "QvDate_GetDiffYears", "QvDate_IsLeapYear",
+                              "QvDate_DaysInMonth", "QvDate_DaysInYear", "QvDate_WeeksInYear"}) {
+        const dfa_host::CatalogEntry* known = dfa_host::FindInCatalog(entry);
+        ASSERT_NE(known, nullptr) << entry;
+        workbook.rows.push_back({std::string(known->example)});
+        expected.push_back(known->exampleResult);
+    }
+    const auto sheet = Recalculate(workbook, "help-examples");
+    ASSERT_EQ(sheet.rows.size(), expected.size()) << sheet.errors;
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(sheet.rows[i][0], Number(expected[i])) << workbook.rows[i][0];
 }
 
 TEST(Gnumeric, MissingLibraryIsOneClearMessage) {
