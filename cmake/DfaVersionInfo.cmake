@@ -2,8 +2,8 @@
 # Positions 2-5 of the version record, supplied by the build configuration and checked here
 # so that a malformed value stops the configure rather than reaching the library.
 
-# The output directory names the target: linux- and its processor, 32-bit x86 as i386 whatever
-# the toolchain calls it.
+# The output directory names the target: linux- and its processor (wasi-wasm32 for WebAssembly),
+# 32-bit x86 as i386 whatever the toolchain calls it.
 string(TOLOWER "${CMAKE_SYSTEM_PROCESSOR}" _dfa_processor)
 if(_dfa_processor MATCHES "^i[3-6]86$")
   set(_dfa_processor i386)
@@ -31,6 +31,9 @@ else()
 endif()
 if(DFA_OUTPUT_DIR STREQUAL "")
   set(DFA_OUTPUT_DIR_VALUE "linux-${_dfa_processor}")
+  if(_dfa_processor STREQUAL "wasm32")
+    set(DFA_OUTPUT_DIR_VALUE "wasi-wasm32")  # no operating system: a module for a WebAssembly host
+  endif()
 else()
   set(DFA_OUTPUT_DIR_VALUE "${DFA_OUTPUT_DIR}")
 endif()

@@ -127,7 +127,7 @@ std::string Problem(int fd, const ElfHeader* own) {
     const uint64_t table = header.programHeaders, tableSize = uint64_t{header.programHeaderCount} * entrySize;
     if (header.programHeaderSize != entrySize || table > size || tableSize > size - table)
         return "is truncated or damaged: its program headers lie outside the file (" + std::to_string(size) + " bytes)";
-    std::vector<unsigned char> entries(tableSize);
+    std::vector<unsigned char> entries(static_cast<std::size_t>(tableSize));  // at most 65535 entries
     if (!ReadAt(fd, entries.data(), entries.size(), table)) return "cannot be read";
     const Reader r(entries.data(), header.byteOrder == ELFDATA2MSB);
     for (std::size_t i = 0; i < header.programHeaderCount; ++i) {

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: MIT
+// The add-in's functions in HyperFormula: every function the add-in reports becomes a function
+// of the engine under its entry name in capitals. Arguments go through the engine's own
+// handling for numbers (numbers, dates and numeric text converted, empty cells 0, errors passed
+// through, other text #VALUE!); dates are translated from the engine's date system, as its
+// configuration has it, to the add-in's serials; a result that is not finite is #NUM!.
+import { loadAddin } from './index.js';
+
+// Days from 1 January of year 0 to a date of the proleptic Gregorian calendar.
+function daysFromCivil(year, month, day) {
+  const y = month <= 2 ? year - 1 : year;
+  const era = Math.floor(y / 400);
+  const yearOfEra = y - era * 400;
+  const dayOfYear = Math.floor((153 * (month + (month > 2 ? -3 : 9)) + 2) / 5) + day - 1;
+  return era * 146097 + yearOfEra * 365 + Math.floor(yearOfEra / 4) - Math.floor(yearOfEra / 100) + dayOfYear;
+}
+
+const ADDIN_NULL_DATE = daysFromCivil(1899, 12, 30);
+const LAST_OF_FEBRUARY_1900 = daysFromCivil(1900, 2, 28);
+
+// The engine counts days from its null date; with leapYear1900 it counts a 29 February 1900 that
+// never was, so every day after 28 February 1900 is one further on. Returns the add-in's serial
+// of the same day and time, or undefined for that phantom day.
+export function dateConversion({ nullDate = { year: 1899, month: 12, day: 30 }, leapYear1900 = false } = {}) {
+  const countOf = (days) => days + (leapYear1900 && days > LAST_OF_FEBRUARY_1900 ? 1 : 0);
+  const start = countOf(daysFromCivil(nullDate.year, nullDate.month, nullDate.day));
+  const phantom = LAST_OF_FEBRUARY_1900 + 1; // its place in the engine's count
+  return (serial) => {
+    const count = serial + start;
+    if (!leapYear1900) return count - ADDIN_NULL_DATE;
+    const whole = Math.floor(count);
+    if (whole === phantom) return undefined;
+    return (whole > phantom ? count - 1 : count) - ADDIN_NULL_DATE;
+  };
+}
+
+// The third input of a function of three is its mode, passed unchanged; every other input is a date.
+const isMode = (fn, input) => fn.inputs === 3 && input === 2;
+
+/**
+ * Makes the plugin and its translations for HyperFormula.registerFunctionPlugin. Options: the
+ * add-in (already loaded), or a source for loadAddin; the hyperformula module (by default
+ * imported as 'hyperformula').
+ */
+export async function createHyperFormulaPlugin({ addin, source, hyperformula } = {}) {
+  const hf = hyperformula ?? (await import('hyperformula'));
+  const { FunctionPlugin, FunctionArgumentType, CellError, ErrorType, HyperFormula } = hf;
+  const loaded = addin ?? (await loadAddin(source));
+  const taken = new Set(HyperFormula.getRegisteredFunctionNames('enGB'));
+
+  class DfaPlugin extends FunctionPlugin {}
+  DfaPlugin.implementedFunctions = {};
+  const translations = { enGB: {} };
+  const problems = [];
+  for (const fn of loaded.functions) {
+    const name = fn.entryName.toUpperCase();
+    // The engine's own functions stay the engine's.
+    if (taken.has(name) || !/^[A-Z][A-Z0-9._]*$/.test(name)) {
+      problems.push(`the add-in's function ${JSON.stringify(fn.entryName)} cannot be ${name} in HyperFormula; not registered`);
+      continue;
+    }
+    const method = `dfa${fn.index}`;
+    DfaPlugin.implementedFunctions[name] = {
+      method,
+      parameters: Array.from({ length: fn.inputs }, () => ({ argumentType: FunctionArgumentType.NUMBER })),
+    };
+    DfaPlugin.prototype[method] = function (ast, state) {
+      const toAddinSerial = dateConversion(this.config);
+      return this.runFunction(ast.args, state, this.metadata(name), (...args) => {
+        const inputs = args.map((x, i) => (isMode(fn, i) ? x : toAddinSerial(x)));
+        if (inputs.includes(undefined)) return new CellError(ErrorType.VALUE); // 29 February 1900
+        const result = loaded.call(fn.entryName, ...inputs);
+        return Number.isFinite(result) ? result : new CellError(ErrorType.NUM);
+      });
+    };
+    translations.enGB[name] = name;
+  }
+  return { plugin: DfaPlugin, translations, addin: loaded, problems };
+}
