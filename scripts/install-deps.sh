@@ -4,6 +4,7 @@
 #   install-deps.sh build      compiler and CMake: build the library and dfa-host
 #   install-deps.sh gnumeric   also Gnumeric and its plugin headers: build and run the plugin
 #   install-deps.sh screenshot also a virtual X server and ImageMagick: photograph Gnumeric
+#   install-deps.sh web        clang for WebAssembly, Node.js with npm, Chromium: the web package
 #   install-deps.sh packages [ARCH...]  debhelper, lintian, autopkgtest, Gnumeric's development
 #                              files, GoogleTest, and for each other architecture its cross
 #                              toolchain and C library (dpkg --add-architecture)
@@ -22,10 +23,11 @@ case "${1:-build}" in
     gnumeric) packages=$gnumeric ;;
     screenshot) packages="$gnumeric xvfb xauth imagemagick" ;;
     bench) packages="$build libbenchmark-dev" ;;
+    web) packages="$build clang lld-14 wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs chromium" ;;
     packages) packages="$gnumeric googletest libexpat1-dev debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
     test) packages="$gnumeric $cross googletest libexpat1-dev clang libclang-rt-14-dev libbenchmark-dev \
 debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
-    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|packages [ARCH...]|test" >&2; exit 2 ;;
+    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|web|packages [ARCH...]|test" >&2; exit 2 ;;
 esac
 job=${1:-build}
 [ $# -gt 0 ] && shift
@@ -50,6 +52,10 @@ if [ -n "$missing" ] || [ -n "$foreign" ]; then
     echo "installing:$missing"
     apt-get $wait update -qq
     DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends $missing
+fi
+# npm: Debian's package, unless a Node.js of another origin already brings it.
+if [ "$job" = web ] && ! command -v npm >/dev/null; then
+    DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends npm
 fi
 if [ "$job" = packages ]; then
     for arch in "$@"; do

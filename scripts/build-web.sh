@@ -1,0 +1,41 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# The add-in for web spreadsheets: builds dfa.wasm with Debian's clang for WebAssembly, packs the
+# npm package into build-web/dfa-<version>.tgz, installs it from the tarball into an empty folder
+# (build-web/try, with HyperFormula from the npm registry), and assembles the demo page with
+# everything it loads into build-web/demo/, to be served as static files from any folder.
+#   build-web.sh          build and assemble
+#   build-web.sh test     also run the package's tests in Node.js, against the native dfa-host
+#                         (DFA_HOST, default build/dfa-host, built if missing), and the page in
+#                         headless Chromium
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh web
+out=build-web
+cmake -S . -B "$out/wasm" --toolchain cmake/toolchain-wasm32.cmake -DDFA_WERROR=ON >/dev/null
+cmake --build "$out/wasm" -j"$(nproc)"
+rm -f "$out"/dfa-*.tgz
+(cd "$out/wasm/package" && npm pack --silent --pack-destination "$PWD/../..")
+tarball=$(ls "$out"/dfa-*.tgz)
+
+# An empty folder that installs the package as a user would.
+rm -rf "$out/try"
+mkdir -p "$out/try"
+(cd "$out/try" && npm init -y >/dev/null && npm install --silent --no-audit --no-fund "../$(basename "$tarball")" hyperformula@3)
+
+rm -rf "$out/demo"
+mkdir -p "$out/demo/dfa" "$out/demo/hyperformula"
+cp hosts/web/demo/index.html hosts/web/demo/demo.js "$out/demo/"
+cp "$out/try/node_modules/dfa/"*.js "$out/try/node_modules/dfa/dfa.wasm" "$out/demo/dfa/"
+cp "$out/try/node_modules/hyperformula/dist/hyperformula.full.min.js" "$out/demo/hyperformula/"
+echo "built $tarball, $out/demo/ ($(wc -c <"$out/wasm/dfa.wasm") bytes of WebAssembly)"
+
+if [ "${1:-}" = test ]; then
+    host=${DFA_HOST:-build/dfa-host}
+    if [ ! -x "$host" ]; then
+        cmake -S . -B build -DDFA_BUILD_TESTS=OFF >/dev/null && cmake --build build -j"$(nproc)" --target dfa-host >/dev/null
+    fi
+    host="$(cd "$(dirname "$host")" && pwd)/$(basename "$host")"
+    cp hosts/web/test/*.test.mjs "$out/try/"
+    (cd "$out/try" && DFA_HOST="$host" DFA_DEMO_DIR="$PWD/../demo" node --test ./*.test.mjs)
+fi
