@@ -5,7 +5,8 @@
 # architecture (natively where this machine can run it, else under qemu), with clang and a
 # linker that keeps every library, under AddressSanitizer + UndefinedBehaviorSanitizer (with
 # the fuzzer, which then runs DFA_FUZZ_SECONDS, default 60) and under ThreadSanitizer; then
-# builds the Debian packages of amd64, i386, arm64 and s390x and runs the autopkgtests.
+# builds and tests the WebAssembly add-in with its npm package and page, and builds the Debian
+# packages of amd64, i386, arm64 and s390x and runs the autopkgtests.
 #   DFA_ARCHES="arm64 s390x" sh scripts/test-all.sh   runs only those other architectures
 set -eu
 cd "$(dirname "$0")/.."
@@ -52,6 +53,12 @@ CC=clang CXX=clang++ run_suite test-tsan -DDFA_SANITIZE=thread
 echo "=== build-test-asan: ${DFA_FUZZ_SECONDS:-60} s of libFuzzer"
 mkdir -p build-test-asan/corpus
 build-test-asan/dfa_fuzz -max_total_time="${DFA_FUZZ_SECONDS:-60}" -print_final_stats=1 build-test-asan/corpus fuzz/corpus
+
+# The add-in in WebAssembly: the npm package packed, installed from its tarball into an empty
+# folder, its tests run in Node.js against this build's native dfa-host, the page in Chromium.
+t0=$(date +%s)
+DFA_HOST=build-test/dfa-host sh scripts/build-web.sh test
+echo "web          $(($(date +%s) - t0)) s: dfa.wasm, npm package, Node.js and Chromium tests passed" >>"$summary"
 
 # The Debian packages, built by dpkg-buildpackage natively (with its tests) and cross for three
 # more architectures, checked by lintian; the native ones installed and their autopkgtests run.

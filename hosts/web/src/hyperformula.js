@@ -34,8 +34,33 @@ export function dateConversion({ nullDate = { year: 1899, month: 12, day: 30 }, 
   };
 }
 
-// The third input of a function of three is its mode, passed unchanged; every other input is a date.
-const isMode = (fn, input) => fn.inputs === 3 && input === 2;
+// What a cell computes, for a date conversion: the inputs translated (the third input of a
+// function of three is its mode, passed unchanged; every other input is a date), the add-in
+// called, a result that is not finite turned into #NUM!. Made once per function and conversion.
+function computation(fn, call, CellError, ErrorType) {
+  const result = (r) => (Number.isFinite(r) ? r : new CellError(ErrorType.NUM));
+  const phantom = () => new CellError(ErrorType.VALUE);  // 29 February 1900, a day that never was
+  const made = new WeakMap();
+  return (toAddin) => {
+    if (made.has(toAddin)) return made.get(toAddin);
+    const compute = fn.inputs === 3
+      ? (a, b, mode) => {
+          const x = toAddin(a), y = toAddin(b);
+          return x === undefined || y === undefined ? phantom() : result(call(x, y, mode));
+        }
+      : fn.inputs === 1
+      ? (a) => {
+          const x = toAddin(a);
+          return x === undefined ? phantom() : result(call(x));
+        }
+      : (...args) => {
+          const inputs = args.map(toAddin);
+          return inputs.includes(undefined) ? phantom() : result(call(...inputs));
+        };
+    made.set(toAddin, compute);
+    return compute;
+  };
+}
 
 /**
  * Makes the plugin and its translations for HyperFormula.registerFunctionPlugin. Options: the
@@ -44,9 +69,16 @@ const isMode = (fn, input) => fn.inputs === 3 && input === 2;
  */
 export async function createHyperFormulaPlugin({ addin, source, hyperformula } = {}) {
   const hf = hyperformula ?? (await import('hyperformula'));
-  const { FunctionPlugin, FunctionArgumentType, CellError, ErrorType, HyperFormula } = hf;
+  const { FunctionPlugin, FunctionArgumentType, CellError, ErrorType } = hf;
+  const HyperFormula = hf.HyperFormula ?? hf;
   const loaded = addin ?? (await loadAddin(source));
   const taken = new Set(HyperFormula.getRegisteredFunctionNames('enGB'));
+  // One conversion per engine configuration, made at its first cell.
+  const conversions = new WeakMap();
+  const conversionFor = (config) => {
+    if (!conversions.has(config)) conversions.set(config, dateConversion(config));
+    return conversions.get(config);
+  };
 
   class DfaPlugin extends FunctionPlugin {}
   DfaPlugin.implementedFunctions = {};
@@ -64,14 +96,9 @@ export async function createHyperFormulaPlugin({ addin, source, hyperformula } =
       method,
       parameters: Array.from({ length: fn.inputs }, () => ({ argumentType: FunctionArgumentType.NUMBER })),
     };
+    const compute = computation(fn, loaded.bind(fn.entryName), CellError, ErrorType);
     DfaPlugin.prototype[method] = function (ast, state) {
-      const toAddinSerial = dateConversion(this.config);
-      return this.runFunction(ast.args, state, this.metadata(name), (...args) => {
-        const inputs = args.map((x, i) => (isMode(fn, i) ? x : toAddinSerial(x)));
-        if (inputs.includes(undefined)) return new CellError(ErrorType.VALUE); // 29 February 1900
-        const result = loaded.call(fn.entryName, ...inputs);
-        return Number.isFinite(result) ? result : new CellError(ErrorType.NUM);
-      });
+      return this.runFunction(ast.args, state, this.metadata(name), compute(conversionFor(this.config)));
     };
     translations.enGB[name] = name;
   }

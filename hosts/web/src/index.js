@@ -54,6 +54,7 @@ class Addin {
   #memory;
   #scratch;
   #byName = new Map();
+  #f64 = null;
 
   constructor(instance, language) {
     this.#exports = instance.exports;
@@ -61,6 +62,7 @@ class Addin {
     if (!(this.#memory instanceof WebAssembly.Memory)) throw new Error('the add-in exports no memory');
     if (typeof this.#exports._initialize === 'function') this.#exports._initialize();
     this.#scratch = this.#memory.grow(SCRATCH_PAGES) * PAGE;
+    this.#f64 = new Float64Array(this.#memory.buffer, this.#scratch, 4);
     /** One line for each function the add-in registers that a host cannot call. */
     this.problems = [];
     /** The functions a host can call, in the add-in's order. */
@@ -156,21 +158,64 @@ class Addin {
     return null;
   }
 
+  // The scratch area's doubles (result, then the inputs). Growing the memory detaches the buffer
+  // under a view, which leaves it empty: it is then made anew.
+  #doubles() {
+    if (this.#f64.length === 0) this.#f64 = new Float64Array(this.#memory.buffer, this.#scratch, 4);
+    return this.#f64;
+  }
+
   /** Calls a worksheet function by its entry name with one number per input; returns the result. */
   call(entryName, ...numbers) {
+    return this.bind(entryName)(...numbers);
+  }
+
+  /**
+   * The worksheet function of that entry name as a JavaScript function of its inputs, for
+   * callers that call it often: the name is looked up once.
+   */
+  bind(entryName) {
     const entry = typeof entryName === 'string' ? this.#byName.get(entryName) : undefined;
     if (!entry) throw new RangeError(`unknown entry name ${JSON.stringify(entryName)}`);
-    const { info, fn } = entry;
-    if (numbers.length !== info.inputs)
-      throw new RangeError(`${info.entryName} takes ${info.inputs} argument(s), got ${numbers.length}`);
-    const v = this.#view();
-    numbers.forEach((x, i) => {
-      if (typeof x !== 'number') throw new TypeError(`${info.entryName}: argument ${i + 1} is not a number`);
-      v.setFloat64(this.#at(LAYOUT.inputs + 8 * i), x, true);
-    });
-    v.setFloat64(this.#at(LAYOUT.result), 0, true);
-    fn(this.#at(LAYOUT.result), ...numbers.map((_, i) => this.#at(LAYOUT.inputs + 8 * i)));
-    return this.#view().getFloat64(this.#at(LAYOUT.result), true);
+    if (!entry.bound) entry.bound = this.#bound(entry);
+    return entry.bound;
+  }
+
+  #bound({ info, fn }) {
+    const s = this.#scratch, inputs = info.inputs;
+    const pointers = Array.from({ length: inputs }, (_, i) => s + 8 * (i + 1));
+    const doubles = () => this.#doubles();
+    const fail = (count, args) => {
+      if (count !== inputs) return new RangeError(`${info.entryName} takes ${inputs} argument(s), got ${count}`);
+      const i = Array.prototype.findIndex.call(args, (x) => typeof x !== 'number');
+      return new TypeError(`${info.entryName}: argument ${i + 1} is not a number`);
+    };
+    // The two shapes of this add-in's functions without an array per call; any other generally.
+    if (inputs === 3)
+      return function (a, b, c) {
+        if (arguments.length !== 3 || typeof a !== 'number' || typeof b !== 'number' || typeof c !== 'number')
+          throw fail(arguments.length, arguments);
+        const d = doubles();
+        d[0] = 0, d[1] = a, d[2] = b, d[3] = c;
+        fn(s, s + 8, s + 16, s + 24);
+        return doubles()[0];
+      };
+    if (inputs === 1)
+      return function (a) {
+        if (arguments.length !== 1 || typeof a !== 'number') throw fail(arguments.length, arguments);
+        const d = doubles();
+        d[0] = 0, d[1] = a;
+        fn(s, s + 8);
+        return doubles()[0];
+      };
+    return (...numbers) => {
+      if (numbers.length !== inputs || numbers.some((x) => typeof x !== 'number')) throw fail(numbers.length, numbers);
+      const d = doubles();
+      d[0] = 0;
+      numbers.forEach((x, i) => (d[1 + i] = x));
+      fn(s, ...pointers);
+      return doubles()[0];
+    };
   }
 
   /** The version record: six strings (null where the module's pointer is), or null. */
