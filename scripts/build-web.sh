@@ -8,6 +8,7 @@
 #   build-web.sh test     also run the package's tests in Node.js, against the native dfa-host
 #                         (DFA_HOST, default build/dfa-host, built if missing), and the page in
 #                         headless Chromium
+#   build-web.sh screenshot   also photograph the page for the README: hosts/web/demo/page.png
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh web
@@ -38,4 +39,15 @@ if [ "${1:-}" = test ]; then
     host="$(cd "$(dirname "$host")" && pwd)/$(basename "$host")"
     cp hosts/web/test/*.test.mjs "$out/try/"
     (cd "$out/try" && DFA_HOST="$host" DFA_DEMO_DIR="$PWD/../demo" node --test ./*.test.mjs)
+fi
+
+if [ "${1:-}" = screenshot ]; then
+    (cd "$out/demo" && exec python3 -m http.server 8765 --bind 127.0.0.1 >/dev/null 2>&1) &
+    server=$!
+    sleep 1
+    chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run --disable-background-networking \
+        --disable-component-update --disable-sync --user-data-dir="$(mktemp -d)" --virtual-time-budget=15000 \
+        --window-size=1100,900 --screenshot="$PWD/hosts/web/demo/page.png" http://127.0.0.1:8765/ 2>/dev/null
+    kill "$server"
+    echo "wrote hosts/web/demo/page.png"
 fi

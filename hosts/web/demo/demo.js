@@ -64,7 +64,8 @@ function answer() {
   const hf = HF.HyperFormula.buildFromArray([[dateFormula(first), dateFormula(second), ...formulas]], { licenseKey: 'gpl-v3' });
   formulas.forEach((formula, c) => {
     const tr = body.insertRow();
-    tr.append(cell('td', formula.replace('A1', first).replace('B1', second)), cell('td', text(hf.getCellValue({ sheet: 0, row: 0, col: 2 + c })), formula));
+    const shown = formula.replace('A1', 'first').replace('B1', 'second');
+    tr.append(cell('td', shown), cell('td', text(hf.getCellValue({ sheet: 0, row: 0, col: 2 + c })), formula));
     tr.cells[0].className = 'formula';
   });
 }
