@@ -32,9 +32,13 @@ int Run(int argc, char** argv) {
     const Options& options = *parsed.options;
 
     const std::string path = options.libPath.empty() ? DefaultLibraryPath() : options.libPath;
-    if (const std::string problem = ProbeAddin(path, options.language); !problem.empty()) {
-        Report("the add-in " + Printable(path) + " " + problem);
-        return kExitFailure;
+    // check tries the add-in in a child process before this one loads it: an add-in that hangs or
+    // crashes in its handshake or first calls is then reported instead of followed.
+    if (options.command == "check") {
+        if (const std::string problem = ProbeAddin(path, options.language); !problem.empty()) {
+            Report("the add-in " + Printable(path) + " " + problem);
+            return kExitFailure;
+        }
     }
     const Addin addin(path, options.language);
     if (!addin.ok()) {
@@ -45,6 +49,10 @@ int Run(int argc, char** argv) {
     for (const std::string& problem : addin.problems()) Report(problem);
     if (!addin.problems().empty()) return kExitFailure;
 
+    if (options.command == "check") {
+        std::printf("ok: %zu functions\n", addin.functions().size());
+        return FinishOutput();
+    }
     if (options.command == "list") return List(addin);
     if (options.command == "info") return Info(addin);
     return Call(addin, options.args);

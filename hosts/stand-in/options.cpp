@@ -22,6 +22,8 @@ const char* const kUsage =
     "                       blank lines and lines starting with # are skipped, a line that fails\n"
     "                       prints 'error' in its place\n"
     "  info                 the version record and the component description\n"
+    "  check                try the add-in in a child process first (handshake and a few calls of\n"
+    "                       every function, 2 seconds), then load it: 'ok' or what is wrong\n"
     "options:\n"
     "  --lib PATH           the add-in to load (default: libdfa.so of this installation)\n"
     "  --lang ID            the host's language id, 0 to 0xFFFF (default: 0x0409)\n"
@@ -89,7 +91,8 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     if (optind >= argc) return UsageError("no command");
     options.command = argv[optind];
     options.args.assign(argv + optind + 1, argv + argc);
-    if (options.command != "list" && options.command != "call" && options.command != "info")
+    if (options.command != "list" && options.command != "call" && options.command != "info" &&
+        options.command != "check")
         return UsageError("unknown command '" + Printable(options.command) + "'");
     for (const std::string& arg : options.args)
         if (LooksLikeOption(arg))
