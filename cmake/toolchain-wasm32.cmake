@@ -8,6 +8,5 @@ set(CMAKE_C_COMPILER clang)
 set(CMAKE_CXX_COMPILER clang++)
 set(CMAKE_C_COMPILER_TARGET wasm32-wasi)
 set(CMAKE_CXX_COMPILER_TARGET wasm32-wasi)
-set(CMAKE_EXECUTABLE_SUFFIX .wasm)
 # The compiler checks link a program; a static library needs no start files.
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
