@@ -20,7 +20,7 @@ const char* const kUsage =
     "                       YYYY-MM-DD (a year of 4 or 5 digits, optionally with a leading +)\n"
     "  call - [FILE]        evaluate one call per line (ENTRY ARG...) of FILE or standard input;\n"
     "                       blank lines and lines starting with # are skipped, a line that fails\n"
-    "                       (or is longer than 4096 bytes) prints 'error' in its place\n"
+    "                       (or is too long: 4 KiB at most) prints 'error' in its place\n"
     "  info                 the version record and the component description\n"
     "  check                try the add-in in a child process first (handshake and a few calls of\n"
     "                       every function, 2 seconds), then load it: 'ok' or what is wrong\n"
