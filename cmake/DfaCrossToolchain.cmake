@@ -33,7 +33,10 @@ macro(dfa_cross_toolchain)
   endforeach()
 
   # The target's programs run directly where the kernel can (the probe runs), else under qemu
-  # with the cross runtime as the root of the dynamic loader and the libraries.
+  # with the cross runtime as the root of the dynamic loader and the libraries, its lib folders
+  # searched first: where the machine also has the architecture's own C library through
+  # multiarch (a cross package build installs it), the loader would otherwise mix the two
+  # versions, and programs crash or hang.
   string(MAKE_C_IDENTIFIER "DFA_${_dfa_PROCESSOR}_EMULATOR" _dfa_emulator_variable)
   if(NOT DEFINED CACHE{${_dfa_emulator_variable}})
     cmake_host_system_information(RESULT _dfa_host_processor QUERY OS_PLATFORM)
@@ -48,7 +51,7 @@ macro(dfa_cross_toolchain)
         message(WARNING "This machine cannot run ${_dfa_PROCESSOR} programs and ${_dfa_QEMU} is "
                         "missing: tests will not run (Debian: apt-get install qemu-user)")
       elseif(_dfa_sysroot)
-        set(_dfa_emulator "${_dfa_qemu};-L;${_dfa_sysroot}")
+        set(_dfa_emulator "${_dfa_qemu};-L;${_dfa_sysroot};-E;LD_LIBRARY_PATH=/lib:/lib64")
       else()
         set(_dfa_emulator "${_dfa_qemu}")
       endif()
