@@ -137,36 +137,6 @@ bool IsIsoMode(const double* pMode) noexcept { return pMode && ((*pMode >= 1.0) 
 // ---------------------------------------------------------------------------------------------
 // Worksheet arithmetic
 
-// Day numbers are int32 but their differences are not: 64-bit intermediates give the formula's
-// exact value for every pair.
-void DiffWeeks(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) noexcept {
-    if (!pResult) return;
-    const CallState& s = State();
-    const int64_t n1 = DiffDayNumber(pDate1, s), n2 = DiffDayNumber(pDate2, s);
-    if (!IsIsoMode(pMode)) {
-        *pResult = static_cast<double>((n2 - n1) / 7);
-        return;
-    }
-    // Weeks are counted from the Monday of ISO week 1 of the first date's year; each quotient
-    // truncates toward zero on its own.
-    const int64_t nMonday = IsoWeek1MondayOfDay(ClampToCalendar(n1));
-    *pResult = static_cast<double>((n2 - nMonday) / 7 - (n1 - nMonday) / 7);
-}
-
-void DiffMonths(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) noexcept {
-    if (!pResult) return;
-    const CallState& s = State();
-    const int32_t k1 = MonthsKey(DiffDayInCalendar(pDate1, s)), k2 = MonthsKey(DiffDayInCalendar(pDate2, s));
-    *pResult = IsIsoMode(pMode) ? k2 / 32 - k1 / 32 : (k2 - k1) / 32;
-}
-
-void DiffYears(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) noexcept {
-    if (!pResult) return;
-    const CallState& s = State();
-    const int32_t n1 = DiffDayInCalendar(pDate1, s), n2 = DiffDayInCalendar(pDate2, s);
-    *pResult = IsIsoMode(pMode) ? YearOfDay(n2) - YearOfDay(n1) : (MonthsKey(n2) - MonthsKey(n1)) / 384;
-}
-
 // The functions of the year alone read their result from the year's row of the cycle.
 void YearResult(double* pResult, const double* pDate, const double (&aResults)[kLastRow + 1]) noexcept {
     if (pResult) *pResult = aResults[CycleRowOfDay(SingleDay(pDate, State()))];
@@ -227,16 +197,34 @@ void QvDate_DaysInYear(double* pResult, const double* pDate) { YearResult(pResul
 
 void QvDate_WeeksInYear(double* pResult, const double* pDate) { YearResult(pResult, pDate, aCycle.aWeeksInYear); }
 
+// Day numbers are int32 but their differences are not: 64-bit intermediates give the formula's
+// exact value for every pair.
 void QvDate_GetDiffWeeks(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) {
-    DiffWeeks(pResult, pDate1, pDate2, pMode);
+    if (!pResult) return;
+    const CallState& s = State();
+    const int64_t n1 = DiffDayNumber(pDate1, s), n2 = DiffDayNumber(pDate2, s);
+    if (!IsIsoMode(pMode)) {
+        *pResult = static_cast<double>((n2 - n1) / 7);
+        return;
+    }
+    // Weeks are counted from the Monday of ISO week 1 of the first date's year; each quotient
+    // truncates toward zero on its own.
+    const int64_t nMonday = IsoWeek1MondayOfDay(ClampToCalendar(n1));
+    *pResult = static_cast<double>((n2 - nMonday) / 7 - (n1 - nMonday) / 7);
 }
 
 void QvDate_GetDiffMonths(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) {
-    DiffMonths(pResult, pDate1, pDate2, pMode);
+    if (!pResult) return;
+    const CallState& s = State();
+    const int32_t k1 = MonthsKey(DiffDayInCalendar(pDate1, s)), k2 = MonthsKey(DiffDayInCalendar(pDate2, s));
+    *pResult = IsIsoMode(pMode) ? k2 / 32 - k1 / 32 : (k2 - k1) / 32;
 }
 
 void QvDate_GetDiffYears(double* pResult, const double* pDate1, const double* pDate2, const double* pMode) {
-    DiffYears(pResult, pDate1, pDate2, pMode);
+    if (!pResult) return;
+    const CallState& s = State();
+    const int32_t n1 = DiffDayInCalendar(pDate1, s), n2 = DiffDayInCalendar(pDate2, s);
+    *pResult = IsIsoMode(pMode) ? YearOfDay(n2) - YearOfDay(n1) : (MonthsKey(n2) - MonthsKey(n1)) / 384;
 }
 
 }  // extern "C"

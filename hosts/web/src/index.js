@@ -183,7 +183,7 @@ class Addin {
 
   #bound({ info, fn }) {
     const s = this.#scratch, inputs = info.inputs;
-    const pointers = Array.from({ length: inputs }, (_, i) => s + 8 * (i + 1));
+    const pointers = Array.from({ length: inputs }, (_, i) => this.#at(LAYOUT.inputs + 8 * i));
     const doubles = () => this.#doubles();
     const fail = (count, args) => {
       if (count !== inputs) return new RangeError(`${info.entryName} takes ${inputs} argument(s), got ${count}`);
@@ -197,7 +197,7 @@ class Addin {
           throw fail(arguments.length, arguments);
         const d = doubles();
         d[0] = 0, d[1] = a, d[2] = b, d[3] = c;
-        fn(s, s + 8, s + 16, s + 24);
+        fn(s, pointers[0], pointers[1], pointers[2]);
         return doubles()[0];
       };
     if (inputs === 1)
@@ -205,7 +205,7 @@ class Addin {
         if (arguments.length !== 1 || typeof a !== 'number') throw fail(arguments.length, arguments);
         const d = doubles();
         d[0] = 0, d[1] = a;
-        fn(s, s + 8);
+        fn(s, pointers[0]);
         return doubles()[0];
       };
     return (...numbers) => {
