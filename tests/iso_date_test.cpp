@@ -7,12 +7,15 @@
 #include <cstdio>
 #include <string>
 
+#include "addin_serial.h"
 #include "calendar.h"
 #include "serial_date.h"
 
 namespace {
 
 using dfa_host::AddinDayNumber;
+using dfa_host::AddinSerialOfDays;
+using dfa_host::DaysFromCivil;
 using dfa_host::ParseArgument;
 
 constexpr int32_t kNullDate = 693594;
@@ -61,8 +64,9 @@ TEST(IsoDate, FormsAndErrors) {
 }
 
 // Every day of every year: its day number reads back as the date itself, consecutive days
-// have consecutive numbers, and the dates that can hide an error (the ends of February and
-// of the year) also go through the parser.
+// have consecutive numbers and consecutive days since 1970 (which the SQL engines' extensions
+// convert), and the dates that can hide an error (the ends of February and of the year) also go
+// through the parser.
 TEST(IsoDateSweep, EveryDateNamesTheDayTheAddinReads) {
     using namespace std::chrono;
     int32_t previous = dfa::kFirstDay - 1;
@@ -81,6 +85,7 @@ TEST(IsoDateSweep, EveryDateNamesTheDayTheAddinReads) {
                 dfa::DaysToDate(*n, &day, &month, &yr);
                 ASSERT_TRUE(day == d && month == m && yr == y) << Iso(y, m, d) << " is day " << *n;
                 ASSERT_EQ(*n, previous + 1) << Iso(y, m, d);
+                ASSERT_EQ(AddinSerialOfDays(DaysFromCivil(y, m, d)), *n - kNullDate) << Iso(y, m, d);
                 previous = *n;
             }
         }
@@ -93,6 +98,9 @@ TEST(IsoDateSweep, EveryDateNamesTheDayTheAddinReads) {
         }
     }
     EXPECT_EQ(previous, dfa::kLastDay);
+    EXPECT_EQ(DaysFromCivil(65535, 12, 31) - DaysFromCivil(0, 1, 1), dfa::kLastDay - dfa::kFirstDay + 1);  // year 0 runs one ahead
+    EXPECT_FALSE(AddinSerialOfDays(DaysFromCivil(0, 1, 1) - 1));
+    EXPECT_FALSE(AddinSerialOfDays(DaysFromCivil(65535, 12, 31) + 1));
 }
 
 }  // namespace

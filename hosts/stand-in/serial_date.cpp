@@ -6,14 +6,12 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "addin_serial.h"
 #include "calendar.h"
 
 namespace dfa_host {
 
 namespace {
-
-constexpr int32_t kNullDate = dfa::DateToDays(30, 12, 1899);  // the add-in's null date
-constexpr int32_t kLastYear = 65535;
 
 bool AllDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -51,21 +49,16 @@ Argument ParseDate(const DateShape& date) {
     if (!date.sign.empty() && date.sign != "+") return {{}, "a date's year takes no sign but '+'"};
     if (date.year.size() < 4 || date.year.size() > 5) return {{}, "a date's year has 4 or 5 digits"};
     const auto y = Digits<int32_t>(date.year);
-    if (y > kLastYear) return {{}, "years after 65535 are outside the add-in's calendar"};
+    if (y > kLastAddinYear) return {{}, "years after 65535 are outside the add-in's calendar"};
     const auto m = Digits<unsigned>(date.month), d = Digits<unsigned>(date.day);
     if (m < 1 || m > 12 || d < 1 || d > dfa::DaysInMonth(static_cast<uint16_t>(m), static_cast<uint16_t>(y)))
         return {{}, "no such day"};
-    const auto dayNumber = AddinDayNumber(y, m, d);
-    if (!dayNumber) return {{}, "no serial names 0001-01-01: the add-in reads its day number as 0000-12-31"};
-    return {static_cast<double>(*dayNumber - kNullDate), {}};
+    const auto serial = AddinSerial(y, m, d);
+    if (!serial) return {{}, "no serial names 0001-01-01: the add-in reads its day number as 0000-12-31"};
+    return {*serial, {}};
 }
 
 }  // namespace
-
-std::optional<int32_t> AddinDayNumber(int32_t y, unsigned m, unsigned d) {
-    if (y == 1 && m == 1 && d == 1) return std::nullopt;
-    return dfa::DateToDays(static_cast<uint16_t>(d), static_cast<uint16_t>(m), static_cast<uint16_t>(y));
-}
 
 Argument ParseArgument(std::string_view text) {
     if (auto date = SplitDate(text)) return ParseDate(*date);

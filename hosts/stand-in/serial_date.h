@@ -20,9 +20,4 @@ struct Argument {
 // that very date.
 Argument ParseArgument(std::string_view text);
 
-// The add-in's day number of a valid date of years 0..65535, from its own calendar, or nothing
-// for 1 January of year 1, which no day number names: the add-in counts it as day 1 but reads
-// day 1 as 31 December of year 0, whose days run one ahead of the plain proleptic count.
-std::optional<int32_t> AddinDayNumber(int32_t year, unsigned month, unsigned day);
-
 }  // namespace dfa_host

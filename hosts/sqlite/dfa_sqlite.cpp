@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: MIT
+// The add-in's seven functions in SQLite, as a loadable extension: `.load /path/to/dfa` in the
+// shell, load_extension() from a program. The add-in is compiled in and called directly. Dates
+// are TEXT or Julian day numbers, read as SQLite's date functions read them (sqlite_date.h) and
+// turned into the add-in's serials through its own calendar; NULL, and whatever is not a date in
+// that calendar, give NULL. The differences take 2 or 3 arguments: a missing mode is 0.
+#include <sqlite3ext.h>
+
+#include <optional>
+
+#include "addin_serial.h"
+#include "dfa.h"
+#include "sqlite_date.h"
+
+SQLITE_EXTENSION_INIT1
+
+namespace {
+
+std::optional<double> Serial(sqlite3_value* value) {
+    std::optional<int64_t> days;
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_TEXT: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+            const int bytes = sqlite3_value_bytes(value);
+            if (text) days = dfa_sqlite::DaysOfDateText({text, static_cast<std::size_t>(bytes)});
+            break;
+        }
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT: days = dfa_sqlite::DaysOfJulianDay(sqlite3_value_double(value)); break;
+        default: break;  // NULL, and a BLOB is no date
+    }
+    return days ? dfa_host::AddinSerialOfDays(*days) : std::nullopt;
+}
+
+// The add-in's results are whole numbers well within int for every date of its calendar.
+void Result(sqlite3_context* context, double result) { sqlite3_result_int64(context, static_cast<sqlite3_int64>(result)); }
+
+template <dfa_DateFunction_fn kFunction>
+void OneDate(sqlite3_context* context, int, sqlite3_value** argv) {
+    const std::optional<double> date = Serial(argv[0]);
+    if (!date) return sqlite3_result_null(context);
+    double result = 0;
+    kFunction(&result, &*date);
+    Result(context, result);
+}
+
+// The mode is read as a number (as the add-in reads it: truncated, 1 is ISO 8601); NULL is NULL.
+template <dfa_DiffFunction_fn kFunction>
+void Difference(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    const std::optional<double> first = Serial(argv[0]), second = Serial(argv[1]);
+    if (!first || !second || (argc == 3 && sqlite3_value_type(argv[2]) == SQLITE_NULL))
+        return sqlite3_result_null(context);
+    const double mode = argc == 3 ? sqlite3_value_double(argv[2]) : 0.0;
+    double result = 0;
+    kFunction(&result, &*first, &*second, &mode);
+    Result(context, result);
+}
+
+struct Function {
+    const char* name;  // the add-in's entry name; SQL ignores its case
+    int minArgs, maxArgs;
+    void (*call)(sqlite3_context*, int, sqlite3_value**);
+};
+
+constexpr Function kFunctions[] = {
+    {"QvDate_GetDiffWeeks", 2, 3, Difference<QvDate_GetDiffWeeks>},
+    {"QvDate_GetDiffMonths", 2, 3, Difference<QvDate_GetDiffMonths>},
+    {"QvDate_GetDiffYears", 2, 3, Difference<QvDate_GetDiffYears>},
+    {"QvDate_IsLeapYear", 1, 1, OneDate<QvDate_IsLeapYear>},
+    {"QvDate_DaysInMonth", 1, 1, OneDate<QvDate_DaysInMonth>},
+    {"QvDate_DaysInYear", 1, 1, OneDate<QvDate_DaysInYear>},
+    {"QvDate_WeeksInYear", 1, 1, OneDate<QvDate_WeeksInYear>},
+};
+static_assert(sizeof kFunctions / sizeof kFunctions[0] == DFA_FUNCTION_COUNT);
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int sqlite3_dfa_init(sqlite3* db, char**,
+                                                                       const sqlite3_api_routines* api) {
+    SQLITE_EXTENSION_INIT2(api);
+    uint16_t count = 0;
+    GetFunctionCount(&count);  // the add-in's handshake, which sets its null date
+    for (const Function& f : kFunctions)
+        for (int args = f.minArgs; args <= f.maxArgs; ++args)
+            if (const int rc = sqlite3_create_function(db, f.name, args, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+                                                       nullptr, f.call, nullptr, nullptr);
+                rc != SQLITE_OK)
+                return rc;
+    return SQLITE_OK;
+}
