@@ -5,9 +5,10 @@
 #   install-deps.sh gnumeric   also Gnumeric and its plugin headers: build and run the plugin
 #   install-deps.sh screenshot also a virtual X server and ImageMagick: photograph Gnumeric
 #   install-deps.sh web        clang for WebAssembly, Node.js with npm, Chromium: the web package
-#   install-deps.sh packages [ARCH...]  debhelper, lintian, autopkgtest, Gnumeric's development
-#                              files, GoogleTest, and for each other architecture its cross
-#                              toolchain and C library (dpkg --add-architecture)
+#   install-deps.sh sql        SQLite's extension header and shell, PostgreSQL's server and PGXS
+#   install-deps.sh packages [ARCH...]  debhelper, lintian, autopkgtest, Gnumeric's, SQLite's and
+#                              PostgreSQL's development files, GoogleTest, and for each other
+#                              architecture its cross toolchain and C library (dpkg --add-architecture)
 #   install-deps.sh test       everything the test script uses: GoogleTest, clang (sanitizers,
 #                              fuzzing), Google Benchmark, the XML parser, Gnumeric, every
 #                              architecture's toolchain with qemu, and the packaging tools
@@ -15,6 +16,7 @@ set -eu
 build="cmake make g++ binutils pkg-config"
 gnumeric="$build gnumeric libgoffice-0.10-dev"
 # g++-12-multilib, not g++-multilib: the latter conflicts with every cross compiler.
+sql="libsqlite3-dev sqlite3 postgresql-all postgresql-server-dev-all"
 cross="g++-12-multilib libc6-dev-i386 qemu-user g++-aarch64-linux-gnu g++-arm-linux-gnueabi \
 g++-arm-linux-gnueabihf g++-mips64el-linux-gnuabi64 g++-mipsel-linux-gnu g++-powerpc64le-linux-gnu \
 g++-s390x-linux-gnu g++-riscv64-linux-gnu"
@@ -23,11 +25,12 @@ case "${1:-build}" in
     gnumeric) packages=$gnumeric ;;
     screenshot) packages="$gnumeric xvfb xauth imagemagick" ;;
     bench) packages="$build libbenchmark-dev" ;;
+    sql) packages="$build $sql" ;;
     web) packages="$build clang lld-14 wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs chromium" ;;
-    packages) packages="$gnumeric googletest libexpat1-dev debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
-    test) packages="$gnumeric $cross googletest libexpat1-dev clang libclang-rt-14-dev libbenchmark-dev \
+    packages) packages="$gnumeric $sql googletest libexpat1-dev debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
+    test) packages="$gnumeric $sql $cross googletest libexpat1-dev clang libclang-rt-14-dev libbenchmark-dev \
 debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
-    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|web|packages [ARCH...]|test" >&2; exit 2 ;;
+    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|web|sql|packages [ARCH...]|test" >&2; exit 2 ;;
 esac
 job=${1:-build}
 [ $# -gt 0 ] && shift
@@ -50,6 +53,10 @@ done
 wait="-o DPkg::Lock::Timeout=600"
 if [ -n "$missing" ] || [ -n "$foreign" ]; then
     echo "installing:$missing"
+    # PostgreSQL's server package would create and start a cluster of its own: the tests start
+    # throwaway clusters and leave no server running.
+    mkdir -p /etc/postgresql-common/createcluster.d
+    echo "create_main_cluster = false" >/etc/postgresql-common/createcluster.d/dfa-no-main-cluster.conf
     apt-get $wait update -qq
     DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends $missing
 fi
