@@ -53,6 +53,10 @@ CC=clang CXX=clang++ run_suite test-tsan -DDFA_SANITIZE=thread
 echo "=== build-test-asan: ${DFA_FUZZ_SECONDS:-60} s of libFuzzer"
 mkdir -p build-test-asan/corpus
 build-test-asan/dfa_fuzz -max_total_time="${DFA_FUZZ_SECONDS:-60}" -print_final_stats=1 build-test-asan/corpus fuzz/corpus
+# The SQLite extension's reader of dates, against SQLite's own reading.
+mkdir -p build-test-asan/sqlite-corpus
+build-test-asan/sqlite_date_fuzz -max_total_time="${DFA_SQLITE_FUZZ_SECONDS:-30}" -print_final_stats=1 \
+    build-test-asan/sqlite-corpus fuzz/sqlite-corpus
 
 # The add-in in WebAssembly: the npm package packed, installed from its tarball into an empty
 # folder, its tests run in Node.js against this build's native dfa-host, the page in Chromium.
@@ -64,7 +68,7 @@ echo "web          $(($(date +%s) - t0)) s: dfa.wasm, npm package, Node.js and C
 # more architectures, checked by lintian; the native ones installed and their autopkgtests run.
 t0=$(date +%s)
 sh scripts/build-packages.sh
-echo "packages     $(($(date +%s) - t0)) s: amd64 (tested), i386, arm64, s390x; lintian clean; autopkgtests passed" >>"$summary"
+echo "packages     $(($(date +%s) - t0)) s: amd64 (tested, PostgreSQL regression tests), i386, arm64, s390x; lintian clean; autopkgtests passed" >>"$summary"
 
 echo "=== summary ($(($(date +%s) - started)) s in all)"
 cat "$summary"
