@@ -18,6 +18,7 @@ mkdir -p "$out"
 # name|sql pairs: a row's work, over columns a and b (dates) of table t.
 queries='read|count(a)
 julianday(a)|sum(julianday(a))
+julianday(b) - julianday(a)|sum(julianday(b) - julianday(a))
 strftime(%j)|sum(strftime('"'"'%j'"'"', a))
 QvDate_IsLeapYear|sum(qvdate_isleapyear(a))
 QvDate_DaysInMonth|sum(qvdate_daysinmonth(a))
@@ -42,6 +43,7 @@ QvDate_GetDiffYears ISO|sum(qvdate_getdiffyears(a, b, 1))'
 make -s -C build-bench-sql -f "$PWD/hosts/postgresql/Makefile" VPATH="$PWD/hosts/postgresql" USE_PGXS=1 install
 pg_queries="read|count(a)
 extract(isoyear)|sum(extract(isoyear from a))
+b - a|sum(b - a)
 age() months|sum(extract(year from age(b, a)) * 12 + extract(month from age(b, a)))
 QvDate_IsLeapYear|sum(qvdate_isleapyear(a))
 QvDate_DaysInMonth|sum(qvdate_daysinmonth(a))
@@ -54,7 +56,7 @@ QvDate_GetDiffYears ISO|sum(qvdate_getdiffyears(a, b, 1))"
     echo "CREATE EXTENSION dfa;"
     echo "CREATE TABLE t AS SELECT DATE '1900-01-01' + (random() * 73048)::int AS a,
           DATE '1900-01-01' + (random() * 73048)::int AS b FROM generate_series(1, $rows); VACUUM ANALYZE t;"
-    echo '\timing on'
+    printf '%s\n' '\timing on'
     echo "$pg_queries" | while IFS='|' read -r name sql; do
         i=0
         while [ $i -lt "$repeat" ]; do echo "SELECT '$name', $sql FROM t;"; i=$((i + 1)); done
