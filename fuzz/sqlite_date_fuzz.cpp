@@ -7,13 +7,13 @@
 #include <FuzzedDataProvider.h>
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "addin_serial.h"
 #include "sqlite_date.h"
 
 namespace {
@@ -42,11 +42,12 @@ std::string SqliteDate(sqlite3_stmt* statement, Bind bind) {
 
 // The ISO text of a day of years 0 to 9999, or empty for any other day.
 std::string Iso(std::optional<int64_t> days) {
-    if (!days) return {};
-    const dfa_host::CivilDate date = dfa_host::CivilFromDays(*days);
-    if (date.year < 0 || date.year > 9999) return {};
+    using namespace std::chrono;
+    // std::chrono's years end at 32767: beyond 9999 the day is of no interest here anyway.
+    if (!days || *days < -719528 || *days > 2932896) return {};
+    const year_month_day date{sys_days{std::chrono::days{*days}}};
     char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(date.year), date.month, date.day);
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", int{date.year()}, unsigned{date.month()}, unsigned{date.day()});
     return text;
 }
 

@@ -5,6 +5,7 @@
 #   install-deps.sh gnumeric   also Gnumeric and its plugin headers: build and run the plugin
 #   install-deps.sh screenshot also a virtual X server and ImageMagick: photograph Gnumeric
 #   install-deps.sh web        clang for WebAssembly, Node.js with npm, Chromium: the web package
+#   install-deps.sh duckdb     Node.js with npm: DuckDB's headers and, for the tests, DuckDB itself
 #   install-deps.sh sql        SQLite's extension header and shell, PostgreSQL's server and PGXS
 #   install-deps.sh packages [ARCH...]  debhelper, lintian, autopkgtest, Gnumeric's, SQLite's and
 #                              PostgreSQL's development files, GoogleTest, and for each other
@@ -26,11 +27,12 @@ case "${1:-build}" in
     screenshot) packages="$gnumeric xvfb xauth imagemagick" ;;
     bench) packages="$build libbenchmark-dev" ;;
     sql) packages="$build $sql" ;;
+    duckdb) packages="$build nodejs" ;;
     web) packages="$build clang lld-14 wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs chromium" ;;
     packages) packages="$gnumeric $sql googletest libexpat1-dev debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
     test) packages="$gnumeric $sql $cross googletest libexpat1-dev clang libclang-rt-14-dev libbenchmark-dev \
 debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
-    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|web|sql|packages [ARCH...]|test" >&2; exit 2 ;;
+    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|web|duckdb|sql|packages [ARCH...]|test" >&2; exit 2 ;;
 esac
 job=${1:-build}
 [ $# -gt 0 ] && shift
@@ -61,7 +63,7 @@ if [ -n "$missing" ] || [ -n "$foreign" ]; then
     DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends $missing
 fi
 # npm: Debian's package, unless a Node.js of another origin already brings it.
-if [ "$job" = web ] && ! command -v npm >/dev/null; then
+if { [ "$job" = web ] || [ "$job" = duckdb ] || [ "$job" = test ]; } && ! command -v npm >/dev/null; then
     DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends npm
 fi
 if [ "$job" = packages ]; then

@@ -13,8 +13,8 @@
 
 namespace dfa_host {
 
-// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, any year (civil_from_days
-// inverted: 400-year eras counted from 1 March, so that the leap day ends its year).
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, any year: 400-year eras
+// counted from 1 March, so that the leap day ends its year.
 constexpr int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) noexcept {
     y -= m <= 2;
     const int64_t era = (y >= 0 ? y : y - 399) / 400;
@@ -22,23 +22,6 @@ constexpr int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) noexcept {
     const int64_t dayOfYear = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;    // [0, 365]
     const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;  // [0, 146096]
     return era * dfa::kDaysPer400Years + dayOfEra - 719468;  // 719468: 0000-03-01 to 1970-01-01
-}
-
-struct CivilDate {
-    int64_t year;
-    unsigned month, day;
-};
-
-constexpr CivilDate CivilFromDays(int64_t days) noexcept {
-    const int64_t z = days + 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / dfa::kDaysPer400Years;
-    const int64_t dayOfEra = z - era * dfa::kDaysPer400Years;                                // [0, 146096]
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;  // [0, 399]
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);  // [0, 365]
-    const int64_t mp = (5 * dayOfYear + 2) / 153;                                              // [0, 11]
-    const auto day = static_cast<unsigned>(dayOfYear - (153 * mp + 2) / 5 + 1);
-    const auto month = static_cast<unsigned>(mp < 10 ? mp + 3 : mp - 9);
-    return {yearOfEra + era * 400 + (month <= 2), month, day};
 }
 
 inline constexpr int64_t kLastAddinYear = 65535;
@@ -50,6 +33,7 @@ constexpr std::optional<int32_t> AddinDayNumber(int64_t y, unsigned m, unsigned 
     return dfa::DateToDays(static_cast<uint16_t>(d), static_cast<uint16_t>(m), static_cast<uint16_t>(y));
 }
 
+
 // The serial that the add-in reads as that date.
 constexpr std::optional<double> AddinSerial(int64_t y, unsigned m, unsigned d) noexcept {
     const std::optional<int32_t> n = AddinDayNumber(y, m, d);
@@ -57,16 +41,24 @@ constexpr std::optional<double> AddinSerial(int64_t y, unsigned m, unsigned d) n
     return static_cast<double>(*n - kAddinNullDate);
 }
 
-// The same for a day counted from 1970-01-01, the engines' usual epoch.
+// The same for a day counted from 1970-01-01, the engines' usual epoch, without the date: in
+// its calendar the add-in numbers the days as the proleptic count does from 0001-01-02 on, and
+// the days of year 0 one ahead (the tests hold this against the date's serial for every day).
+inline constexpr int64_t kFirstAddinDays = DaysFromCivil(0, 1, 1), kLastAddinDays = DaysFromCivil(65535, 12, 31);
+inline constexpr int64_t kYear1Days = DaysFromCivil(1, 1, 1);  // 0001-01-01, which has no serial
+inline constexpr int64_t kSerialOf1970 = dfa::DateToDays(1, 1, 1970) - kAddinNullDate;
+
 constexpr std::optional<double> AddinSerialOfDays(int64_t daysSince1970) noexcept {
-    const CivilDate date = CivilFromDays(daysSince1970);
-    return AddinSerial(date.year, date.month, date.day);
+    if (daysSince1970 < kFirstAddinDays || daysSince1970 > kLastAddinDays || daysSince1970 == kYear1Days)
+        return std::nullopt;
+    return static_cast<double>(daysSince1970 + kSerialOf1970 + (daysSince1970 < kYear1Days));
 }
 
 static_assert(DaysFromCivil(1970, 1, 1) == 0 && DaysFromCivil(2000, 3, 1) == 11017 && DaysFromCivil(0, 3, 1) == -719468);
-static_assert(CivilFromDays(-719469).year == 0 && CivilFromDays(-719469).month == 2 && CivilFromDays(-719469).day == 29);
+static_assert(DaysFromCivil(0, 2, 29) == -719469 && DaysFromCivil(-1, 12, 31) == -719529);
 static_assert(AddinSerial(1899, 12, 30) == 0.0 && AddinSerial(2004, 1, 1) == 37987.0);
-static_assert(AddinSerialOfDays(DaysFromCivil(0, 12, 31)) == 1.0 - kAddinNullDate && !AddinSerial(1, 1, 1));
+static_assert(AddinSerialOfDays(DaysFromCivil(0, 12, 31)) == AddinSerial(0, 12, 31) && !AddinSerial(1, 1, 1));
+static_assert(AddinSerialOfDays(DaysFromCivil(1, 1, 2)) == AddinSerial(1, 1, 2) && !AddinSerialOfDays(kYear1Days));
 static_assert(AddinSerialOfDays(DaysFromCivil(65535, 12, 31)) == double{dfa::kLastDay - kAddinNullDate});
 static_assert(!AddinSerialOfDays(DaysFromCivil(-1, 12, 31)) && !AddinSerialOfDays(DaysFromCivil(65536, 1, 1)));
 

@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: MIT
+// The add-in's seven functions in DuckDB, as vectorised scalar functions of its C extension API:
+// one build loads in every DuckDB that offers the API version it asks for or a later one.
+// The add-in is compiled in and called directly. DATE and TIMESTAMP arguments (a timestamp
+// counts by its day) become the add-in's serials through its own calendar; NULL, infinity and
+// dates outside 0000-01-01 to 65535-12-31 give NULL. The differences take 2 or 3 arguments (a
+// missing mode is 0); the mode is a DOUBLE, read as the add-in reads it.
+#define DUCKDB_EXTENSION_NAME dfa
+#include <duckdb_extension.h>
+DUCKDB_EXTENSION_EXTERN
+
+#include <cstdint>
+#include <optional>
+
+#include "addin_serial.h"
+#include "dfa.h"
+
+namespace {
+
+constexpr int64_t kMicrosecondsPerDay = 86400000000;
+
+// Days since 1970-01-01 of a DATE (its days; infinity is beyond any calendar) and of a TIMESTAMP
+// (its microseconds, floored to the day).
+std::optional<double> Serial(int32_t date) { return dfa_host::AddinSerialOfDays(date); }
+std::optional<double> Serial(int64_t timestamp) {
+    return dfa_host::AddinSerialOfDays(timestamp / kMicrosecondsPerDay - (timestamp % kMicrosecondsPerDay < 0));
+}
+
+// A column of the chunk: its values and which rows hold one.
+template <typename T>
+struct Column {
+    const T* values;
+    uint64_t* validity;  // null when every row is valid
+    explicit Column(duckdb_vector vector)
+        : values(vector ? static_cast<const T*>(duckdb_vector_get_data(vector)) : nullptr),
+          validity(vector ? duckdb_vector_get_validity(vector) : nullptr) {}
+    // The mask's layout is the API's: a bit per row, 64 rows a word (read here, not called per row).
+    bool valid(idx_t row) const { return !validity || (validity[row / 64] >> (row % 64) & 1); }
+};
+
+// The output column: results, and NULL where there is none.
+struct Results {
+    int32_t* values;
+    duckdb_vector vector;
+    uint64_t* validity = nullptr;
+    explicit Results(duckdb_vector output) : values(static_cast<int32_t*>(duckdb_vector_get_data(output))), vector(output) {}
+    void set(idx_t row, double result) { values[row] = static_cast<int32_t>(result); }
+    void setNull(idx_t row) {
+        if (!validity) {
+            duckdb_vector_ensure_validity_writable(vector);
+            validity = duckdb_vector_get_validity(vector);
+        }
+        duckdb_validity_set_row_invalid(validity, row);
+    }
+};
+
+template <dfa_DateFunction_fn kFunction, typename T>
+void OneDate(duckdb_function_info, duckdb_data_chunk input, duckdb_vector output) {
+    const idx_t rows = duckdb_data_chunk_get_size(input);
+    const Column<T> dates(duckdb_data_chunk_get_vector(input, 0));
+    Results results(output);
+    for (idx_t row = 0; row < rows; ++row) {
+        const std::optional<double> date = dates.valid(row) ? Serial(dates.values[row]) : std::nullopt;
+        if (!date) {
+            results.setNull(row);
+            continue;
+        }
+        double result = 0;
+        kFunction(&result, &*date);
+        results.set(row, result);
+    }
+}
+
+template <dfa_DiffFunction_fn kFunction, typename T>
+void Difference(duckdb_function_info, duckdb_data_chunk input, duckdb_vector output) {
+    const idx_t rows = duckdb_data_chunk_get_size(input);
+    const Column<T> firsts(duckdb_data_chunk_get_vector(input, 0)), seconds(duckdb_data_chunk_get_vector(input, 1));
+    const bool withMode = duckdb_data_chunk_get_column_count(input) == 3;
+    const Column<double> modes(withMode ? duckdb_data_chunk_get_vector(input, 2) : nullptr);
+    Results results(output);
+    for (idx_t row = 0; row < rows; ++row) {
+        const std::optional<double> first = firsts.valid(row) ? Serial(firsts.values[row]) : std::nullopt;
+        const std::optional<double> second = seconds.valid(row) ? Serial(seconds.values[row]) : std::nullopt;
+        if (!first || !second || (withMode && !modes.valid(row))) {
+            results.setNull(row);
+            continue;
+        }
+        const double mode = withMode ? modes.values[row] : 0.0;
+        double result = 0;
+        kFunction(&result, &*first, &*second, &mode);
+        results.set(row, result);
+    }
+}
+
+using Callback = void (*)(duckdb_function_info, duckdb_data_chunk, duckdb_vector);
+
+struct Function {
+    const char* name;  // the add-in's entry name; SQL ignores its case
+    bool difference;
+    Callback onDates, onTimestamps;
+};
+
+template <dfa_DiffFunction_fn kFunction>
+constexpr Function DifferenceOf(const char* name) {
+    return {name, true, Difference<kFunction, int32_t>, Difference<kFunction, int64_t>};
+}
+template <dfa_DateFunction_fn kFunction>
+constexpr Function OneDateOf(const char* name) {
+    return {name, false, OneDate<kFunction, int32_t>, OneDate<kFunction, int64_t>};
+}
+
+constexpr Function kFunctions[] = {
+    DifferenceOf<QvDate_GetDiffWeeks>("QvDate_GetDiffWeeks"),
+    DifferenceOf<QvDate_GetDiffMonths>("QvDate_GetDiffMonths"),
+    DifferenceOf<QvDate_GetDiffYears>("QvDate_GetDiffYears"),
+    OneDateOf<QvDate_IsLeapYear>("QvDate_IsLeapYear"),
+    OneDateOf<QvDate_DaysInMonth>("QvDate_DaysInMonth"),
+    OneDateOf<QvDate_DaysInYear>("QvDate_DaysInYear"),
+    OneDateOf<QvDate_WeeksInYear>("QvDate_WeeksInYear"),
+};
+static_assert(sizeof kFunctions / sizeof kFunctions[0] == DFA_FUNCTION_COUNT);
+
+// One overload: the dates of the given type, and the mode where there is one.
+bool AddOverload(duckdb_scalar_function_set set, const Function& f, duckdb_type dateType, Callback callback, bool withMode) {
+    duckdb_scalar_function function = duckdb_create_scalar_function();
+    duckdb_scalar_function_set_name(function, f.name);
+    duckdb_logical_type date = duckdb_create_logical_type(dateType), integer = duckdb_create_logical_type(DUCKDB_TYPE_INTEGER);
+    duckdb_scalar_function_add_parameter(function, date);
+    if (f.difference) duckdb_scalar_function_add_parameter(function, date);
+    if (withMode) {
+        duckdb_logical_type mode = duckdb_create_logical_type(DUCKDB_TYPE_DOUBLE);
+        duckdb_scalar_function_add_parameter(function, mode);
+        duckdb_destroy_logical_type(&mode);
+    }
+    duckdb_scalar_function_set_return_type(function, integer);
+    duckdb_scalar_function_set_function(function, callback);
+    const bool added = duckdb_add_scalar_function_to_set(set, function) == DuckDBSuccess;
+    duckdb_destroy_logical_type(&date);
+    duckdb_destroy_logical_type(&integer);
+    duckdb_destroy_scalar_function(&function);
+    return added;
+}
+
+bool Register(duckdb_connection connection, const Function& f) {
+    duckdb_scalar_function_set set = duckdb_create_scalar_function_set(f.name);
+    bool ok = true;
+    for (const bool withMode : {false, true}) {
+        if (withMode && !f.difference) break;
+        ok = ok && AddOverload(set, f, DUCKDB_TYPE_DATE, f.onDates, withMode) &&
+             AddOverload(set, f, DUCKDB_TYPE_TIMESTAMP, f.onTimestamps, withMode);
+    }
+    ok = ok && duckdb_register_scalar_function_set(connection, set) == DuckDBSuccess;
+    duckdb_destroy_scalar_function_set(&set);
+    return ok;
+}
+
+}  // namespace
+
+DUCKDB_EXTENSION_ENTRYPOINT(duckdb_connection connection, duckdb_extension_info info, duckdb_extension_access* access) {
+    uint16_t count = 0;
+    GetFunctionCount(&count);  // the add-in's handshake, which sets its null date
+    for (const Function& f : kFunctions)
+        if (!Register(connection, f)) {
+            access->set_error(info, "dfa: DuckDB refused to register a function");
+            return false;
+        }
+    return true;
+}

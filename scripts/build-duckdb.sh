@@ -1,0 +1,39 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# The DuckDB extension: fetches the C extension API headers from DuckDB's npm package (the
+# version below), builds build-duckdb/dfa.duckdb_extension and the description for a
+# community-extension submission, build-duckdb/description.yml.
+#   build-duckdb.sh        build
+#   build-duckdb.sh test   also run its tests in the DuckDB of the npm registry (the version in
+#                          hosts/duckdb/test/package.json), against the native dfa-host (DFA_HOST,
+#                          default build/dfa-host, built if missing)
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh duckdb
+headers_package=duckdb@1.4.4
+out=build-duckdb
+headers="$PWD/$out/headers-$headers_package"
+if [ ! -f "$headers/package/src/duckdb/src/include/duckdb_extension.h" ]; then
+    rm -rf "$headers"
+    mkdir -p "$headers"
+    (cd "$headers" && npm pack --silent "$headers_package" >/dev/null && tar xzf ./*.tgz package/src/duckdb/src/include)
+fi
+cmake -S . -B "$out/build" -DDFA_WERROR=ON -DDFA_BUILD_TESTS=OFF -DDFA_BUILD_GNUMERIC=OFF -DDFA_BUILD_SQLITE=OFF \
+    -DDFA_DUCKDB_INCLUDE="$headers/package/src/duckdb/src/include" >/dev/null
+cmake --build "$out/build" -j"$(nproc)" --target dfa-duckdb
+cp "$out/build/duckdb/dfa.duckdb_extension" "$out/build/hosts/duckdb/description.yml" "$out/"
+echo "built $out/dfa.duckdb_extension (DuckDB C API headers of $headers_package)"
+
+if [ "${1:-}" = test ]; then
+    host=${DFA_HOST:-build/dfa-host}
+    if [ ! -x "$host" ]; then
+        cmake -S . -B build -DDFA_BUILD_TESTS=OFF >/dev/null && cmake --build build -j"$(nproc)" --target dfa-host >/dev/null
+    fi
+    host="$(cd "$(dirname "$host")" && pwd)/$(basename "$host")"
+    rm -rf "$out/test"
+    mkdir -p "$out/test"
+    cp hosts/duckdb/test/package.json hosts/duckdb/test/*.test.mjs "$out/test/"
+    (cd "$out/test" && npm install --silent --no-audit --no-fund &&
+        DFA_DUCKDB_EXTENSION="$PWD/../dfa.duckdb_extension" DFA_CASE_TABLE="$PWD/../../tests/sql/cases.csv" DFA_HOST="$host" \
+        node --test ./*.test.mjs)
+fi
