@@ -6,6 +6,7 @@
 #   install-deps.sh screenshot also a virtual X server and ImageMagick: photograph Gnumeric
 #   install-deps.sh web        clang for WebAssembly, Node.js with npm, Chromium: the web package
 #   install-deps.sh duckdb     Node.js with npm: DuckDB's headers and, for the tests, DuckDB itself
+#   install-deps.sh python     CMake and a C++ compiler for the wheel, venv, Java for Spark's tests
 #   install-deps.sh sql        SQLite's extension header and shell, PostgreSQL's server and PGXS
 #   install-deps.sh packages [ARCH...]  debhelper, lintian, autopkgtest, Gnumeric's, SQLite's and
 #                              PostgreSQL's development files, GoogleTest, and for each other
@@ -28,11 +29,12 @@ case "${1:-build}" in
     bench) packages="$build libbenchmark-dev" ;;
     sql) packages="$build $sql" ;;
     duckdb) packages="$build nodejs" ;;
+    python) packages="$build python3-venv" ;;
     web) packages="$build clang lld-14 wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs chromium" ;;
     packages) packages="$gnumeric $sql googletest libexpat1-dev debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
     test) packages="$gnumeric $sql $cross googletest libexpat1-dev clang libclang-rt-14-dev libbenchmark-dev \
 debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
-    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|web|duckdb|sql|packages [ARCH...]|test" >&2; exit 2 ;;
+    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|web|duckdb|python|sql|packages [ARCH...]|test" >&2; exit 2 ;;
 esac
 job=${1:-build}
 [ $# -gt 0 ] && shift
@@ -40,6 +42,10 @@ job=${1:-build}
 # mirror's versions of the C library's development files differ between architectures (which
 # multiarch refuses), the runtime libraries serve dpkg-shlibdeps.
 foreign=""
+# Java for Spark: Debian's, unless the machine has one.
+if [ "$job" = python ] && ! command -v java >/dev/null; then
+    DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends default-jre-headless
+fi
 if [ "$job" = packages ]; then
     for arch in "$@"; do
         [ "$arch" = "$(dpkg --print-architecture)" ] && continue

@@ -69,6 +69,12 @@ t0=$(date +%s)
 DFA_HOST=build-test/dfa-host sh scripts/build-duckdb.sh test
 echo "duckdb       $(($(date +%s) - t0)) s: dfa.duckdb_extension, refused unsigned, case table and 100,000 rows passed" >>"$summary"
 
+# The Python package: sdist and manylinux wheel, the wheel's tests in a fresh virtual environment
+# with pandas, Polars, Dask (a local cluster) and Spark (local mode).
+t0=$(date +%s)
+DFA_HOST=build-test/dfa-host sh scripts/build-python.sh test
+echo "python       $(($(date +%s) - t0)) s: sdist, manylinux wheel; numpy, pandas, Polars, Dask and Spark tests passed" >>"$summary"
+
 # The Debian packages, built by dpkg-buildpackage natively (with its tests) and cross for three
 # more architectures, checked by lintian; the native ones installed and their autopkgtests run.
 t0=$(date +%s)

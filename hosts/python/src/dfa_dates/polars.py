@@ -1,0 +1,60 @@
+# SPDX-License-Identifier: MIT
+"""The expression namespace ``dfa`` for Polars, registered on import:
+
+    pl.col("hired").dfa.diff_months(pl.col("left"), 1)
+    pl.col("hired").dfa.weeks_in_year()
+
+On Date and Datetime columns (and numbers, as spreadsheet serials); results are Float64, null
+where a date is null or outside the add-in's calendar.
+"""
+import polars as pl
+
+import dfa_dates as _dfa
+
+
+def _series(function, *series):
+    """Applies a function of dfa_dates to Polars Series, nulls read as missing."""
+    result = function(*(s.to_numpy() if s.dtype.is_temporal() else s.cast(pl.Float64).fill_null(float("nan")).to_numpy()
+                        for s in series))
+    return pl.Series(series[0].name, result, dtype=pl.Float64).fill_nan(None)
+
+
+@pl.api.register_expr_namespace("dfa")
+class DfaNamespace:
+    def __init__(self, expr: pl.Expr):
+        self._expr = expr
+
+    def _difference(self, function, end, mode):
+        mode = mode if isinstance(mode, pl.Expr) else pl.lit(mode, dtype=pl.Float64)
+        result = pl.struct(start=self._expr, end=end, mode=mode).map_batches(
+            lambda s: _series(function, s.struct.field("start"), s.struct.field("end"), s.struct.field("mode")),
+            return_dtype=pl.Float64)
+        # Named after the first date, as Polars names what an expression's method gives.
+        try:
+            return result.alias(self._expr.meta.output_name())
+        except pl.exceptions.ComputeError:
+            return result
+
+    def _one_date(self, function):
+        return self._expr.map_batches(lambda s: _series(function, s), return_dtype=pl.Float64)
+
+    def diff_weeks(self, end: pl.Expr, mode=0) -> pl.Expr:
+        return self._difference(_dfa.diff_weeks, end, mode)
+
+    def diff_months(self, end: pl.Expr, mode=0) -> pl.Expr:
+        return self._difference(_dfa.diff_months, end, mode)
+
+    def diff_years(self, end: pl.Expr, mode=0) -> pl.Expr:
+        return self._difference(_dfa.diff_years, end, mode)
+
+    def is_leap_year(self) -> pl.Expr:
+        return self._one_date(_dfa.is_leap_year)
+
+    def days_in_month(self) -> pl.Expr:
+        return self._one_date(_dfa.days_in_month)
+
+    def days_in_year(self) -> pl.Expr:
+        return self._one_date(_dfa.days_in_year)
+
+    def weeks_in_year(self) -> pl.Expr:
+        return self._one_date(_dfa.weeks_in_year)

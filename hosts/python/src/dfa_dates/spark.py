@@ -1,0 +1,53 @@
+# SPDX-License-Identifier: MIT
+"""The seven functions as Spark Column functions (pandas_udf), for DataFrames of any size:
+
+    from dfa_dates import spark as dfa
+    df.select(dfa.diff_months("hired", "left", 1), dfa.weeks_in_year(col("hired")))
+
+Arguments are Columns or column names (a mode may also be a number); DateType, TimestampType
+and numeric (serial) columns. Results are doubles, NaN where a date is null or outside the
+add-in's calendar.
+"""
+import pandas as pd
+from pyspark.sql import Column
+from pyspark.sql import functions as F
+from pyspark.sql.functions import pandas_udf
+from pyspark.sql.types import DoubleType
+
+import dfa_dates as _dfa
+
+
+def _column(x):
+    return x if isinstance(x, Column) else F.col(x)
+
+
+def _one_date(function):
+    def compute(date: pd.Series) -> pd.Series:
+        return function(date)
+    udf = pandas_udf(compute, DoubleType())
+
+    def column(date):
+        return udf(_column(date)).alias(function.__name__)
+    column.__name__, column.__doc__ = function.__name__, function.__doc__
+    return column
+
+
+def _difference(function):
+    def compute(start: pd.Series, end: pd.Series, mode: pd.Series) -> pd.Series:
+        return function(start, end, mode)
+    udf = pandas_udf(compute, DoubleType())
+
+    def column(start, end, mode=0):
+        mode = mode if isinstance(mode, Column) else F.lit(float(mode))
+        return udf(_column(start), _column(end), mode).alias(function.__name__)
+    column.__name__, column.__doc__ = function.__name__, function.__doc__
+    return column
+
+
+diff_weeks = _difference(_dfa.diff_weeks)
+diff_months = _difference(_dfa.diff_months)
+diff_years = _difference(_dfa.diff_years)
+is_leap_year = _one_date(_dfa.is_leap_year)
+days_in_month = _one_date(_dfa.days_in_month)
+days_in_year = _one_date(_dfa.days_in_year)
+weeks_in_year = _one_date(_dfa.weeks_in_year)

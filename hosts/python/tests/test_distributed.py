@@ -1,0 +1,60 @@
+# SPDX-License-Identifier: MIT
+# Where data outgrows one machine: Dask arrays through the ufuncs (lazily), Dask DataFrames
+# through map_partitions on a local cluster of two workers, Spark in local mode through the
+# pandas_udf Column functions; each on 100,000 rows against the add-in.
+import os
+import sys
+
+import numpy as np
+import pandas as pd
+
+import dfa_dates as dfa
+from conftest import DIFFERENCES, ONE_DATE
+
+
+def test_dask_arrays_stay_lazy(wide_dates):
+    import dask.array as da
+    first, second, expected = wide_dates
+    a, b = da.from_array(first, chunks=25000), da.from_array(second, chunks=25000)
+    months = dfa.diff_months(a, b, 1)
+    assert isinstance(months, da.Array)
+    np.testing.assert_array_equal(months.compute(), expected[("diff_months", 1)])
+    np.testing.assert_array_equal(dfa.weeks_in_year(a).compute(), expected["weeks_in_year"])
+
+
+def test_dask_dataframes_on_a_local_cluster(wide_dates):
+    import dask.dataframe as dd
+    from distributed import Client, LocalCluster
+    first, second, expected = wide_dates
+    # Second resolution, which holds the whole calendar (nanoseconds end in 2262).
+    frame = pd.DataFrame({"a": first.astype("datetime64[s]"), "b": second.astype("datetime64[s]")})
+    with LocalCluster(n_workers=2, threads_per_worker=1, processes=True) as cluster, Client(cluster):
+        ddf = dd.from_pandas(frame, npartitions=4)
+        result = ddf.map_partitions(lambda df: pd.DataFrame({f: getattr(dfa, f)(df.a) for f in ONE_DATE} |
+                                                            {f: getattr(dfa, f)(df.a, df.b, 1) for f in DIFFERENCES})).compute()
+    assert len(result) == 100000
+    for f in ONE_DATE:
+        np.testing.assert_array_equal(result[f].to_numpy(), expected[f])
+    for f in DIFFERENCES:
+        np.testing.assert_array_equal(result[f].to_numpy(), expected[(f, 1)])
+
+
+def test_spark_column_functions_in_local_mode(recent_dates):
+    from pyspark.sql import SparkSession
+    from dfa_dates import spark as sdfa
+    first, second, expected = recent_dates
+    rows = [(i, a.item(), b.item()) for i, (a, b) in enumerate(zip(first, second))]
+    os.environ["PYSPARK_PYTHON"] = sys.executable  # the workers run this environment's Python
+    session = SparkSession.builder.master("local[2]").config("spark.ui.enabled", "false") \
+        .config("spark.sql.session.timeZone", "UTC").getOrCreate()
+    try:
+        df = session.createDataFrame(rows, "i long, a date, b date")
+        out = df.select("i", *[getattr(sdfa, f)("a") for f in ONE_DATE],
+                        *[getattr(sdfa, f)("a", "b", 1) for f in DIFFERENCES]).toPandas().sort_values("i")
+    finally:
+        session.stop()
+    assert len(out) == 100000
+    for f in ONE_DATE:
+        np.testing.assert_array_equal(out[f].to_numpy(), expected[f])
+    for f in DIFFERENCES:
+        np.testing.assert_array_equal(out[f].to_numpy(), expected[(f, 1)])
