@@ -78,7 +78,7 @@ echo "python       $(($(date +%s) - t0)) s: sdist, manylinux wheel; numpy, panda
 # The Debian packages, built by dpkg-buildpackage natively (with its tests) and cross for three
 # more architectures, checked by lintian; the native ones installed and their autopkgtests run.
 t0=$(date +%s)
-sh scripts/build-packages.sh
+sh scripts/build-packages.sh "$(dpkg --print-architecture)" i386 arm64 s390x
 echo "packages     $(($(date +%s) - t0)) s: amd64 (tested, PostgreSQL regression tests), i386, arm64, s390x; lintian clean; autopkgtests passed" >>"$summary"
 
 echo "=== summary ($(($(date +%s) - started)) s in all)"

@@ -159,7 +159,7 @@ void go_plugin_init(GOPlugin* plugin, GOCmdContext*) {
             // Loaded at every start of Gnumeric: an add-in that would hang or crash it is tried
             // in a child process first, and left out when it does.
             if (const std::string problem = dfa_host::ProbeAddin(library, language); !problem.empty()) {
-                Complain("the add-in " + dfa_host::Printable(library) + " " + problem + "; its functions are not registered");
+                Complain("the add-in " + dfa_host::PrintablePath(library) + " " + problem + "; its functions are not registered");
                 return;
             }
             g_addin = new dfa_host::Addin(library, language);

@@ -39,7 +39,7 @@ Addin::Addin(const std::string& path, uint16_t language) : path_(path) {
     // libraries come from the system; a path is checked before the loader maps it.
     if (path.find('/') != std::string::npos) {
         if (std::string problem = LibraryFileProblem(path); !problem.empty()) {
-            error_ = "cannot load " + Printable(path) + ": " + problem;
+            error_ = "cannot load " + PrintablePath(path) + ": " + problem;
             return;
         }
     }
@@ -49,7 +49,7 @@ Addin::Addin(const std::string& path, uint16_t language) : path_(path) {
         std::string_view why = error ? error : "unknown error";
         // dlerror names the file itself.
         if (why.starts_with(path + ": ")) why.remove_prefix(path.size() + 2);
-        error_ = "cannot load " + Printable(path) + ": " + Printable(why, 200);
+        error_ = "cannot load " + PrintablePath(path) + ": " + Printable(why, 200);
         return;
     }
     handshake(language);
@@ -84,7 +84,7 @@ void Addin::handshake(uint16_t language) {
                           : !setLanguage ? "SetLanguage"
                                          : nullptr;
     if (missing) {
-        error_ = Printable(path_) + " does not export " + missing;
+        error_ = PrintablePath(path_) + " does not export " + missing;
         return;
     }
 

@@ -20,4 +20,7 @@ enum class Layout { kOneLine, kKeepLines };
 // "... (N bytes)".
 std::string Printable(std::string_view text, std::size_t maxBytes = 80, Layout layout = Layout::kOneLine);
 
+// A file's path, escaped but whole: a message about a file names the file, however deep it lies.
+inline std::string PrintablePath(std::string_view path) { return Printable(path, path.size()); }
+
 }  // namespace dfa_host

@@ -166,7 +166,7 @@ int Info(const Addin& addin) {
 int Call(const Addin& addin, const std::vector<std::string>& args) {
     if (args[0] == "-") {
         if (args.size() == 1 || args[1] == "-") return CallBatch(addin, stdin, "");
-        const std::string name = Printable(args[1]);
+        const std::string name = PrintablePath(args[1]);
         const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(args[1].c_str(), "r"), std::fclose);
         if (!file) {
             Report("cannot open " + name + ": " + std::strerror(errno));

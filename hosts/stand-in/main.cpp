@@ -36,7 +36,7 @@ int Run(int argc, char** argv) {
     // crashes in its handshake or first calls is then reported instead of followed.
     if (options.command == "check") {
         if (const std::string problem = ProbeAddin(path, options.language); !problem.empty()) {
-            Report("the add-in " + Printable(path) + " " + problem);
+            Report("the add-in " + PrintablePath(path) + " " + problem);
             return kExitFailure;
         }
     }
