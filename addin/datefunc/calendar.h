@@ -46,6 +46,9 @@ constexpr int32_t DateToDays(uint16_t nDay, uint16_t nMonth, uint16_t nYear) noe
     return nBeforeYear + nBeforeMonth + nDay;
 }
 
+// The day number of serial 0 once the host has run the handshake: 30 December 1899.
+inline constexpr int32_t kNullDate = DateToDays(30, 12, 1899);
+
 // Month and day of each day of a year counted from 1 March, whose February ends it: two loads
 // instead of a chain of multiplications.
 struct MarchYear {

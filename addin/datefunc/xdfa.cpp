@@ -46,7 +46,7 @@ constexpr CallState MakeCallState(int32_t nNull) {
 
 // Serial 0 is day number 0 (30 December of year 0) until the host's first GetFunctionCount.
 constexpr CallState kBeforeHandshake = MakeCallState(0);
-constexpr CallState kAfterHandshake = MakeCallState(DateToDays(30, 12, 1899));
+constexpr CallState kAfterHandshake = MakeCallState(kNullDate);
 
 // Relaxed atomics: hosts may call GetFunctionCount or SetLanguage while worksheet functions
 // run on other threads. Both are constant-initialised, so loading runs no code.

@@ -25,7 +25,7 @@ constexpr int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) noexcept {
 }
 
 inline constexpr int64_t kLastAddinYear = 65535;
-inline constexpr int32_t kAddinNullDate = dfa::DateToDays(30, 12, 1899);
+inline constexpr int32_t kAddinNullDate = dfa::kNullDate;
 
 // The add-in's day number of a date that exists (the caller has checked month and day).
 constexpr std::optional<int32_t> AddinDayNumber(int64_t y, unsigned m, unsigned d) noexcept {

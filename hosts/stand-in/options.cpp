@@ -7,34 +7,37 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "addin_probe.h"
+#include "commands.h"
 #include "printable.h"
 #include "report.h"
 
 namespace dfa_host {
 
-const char* const kUsage =
-    "usage: dfa-host [--lib PATH] [--lang ID] COMMAND\n"
-    "       dfa-host --help | --version\n"
-    "  list                 the function table the add-in registers\n"
-    "  call ENTRY ARG...    evaluate one worksheet function; ARG is a serial number or a date\n"
-    "                       YYYY-MM-DD (a year of 4 or 5 digits, optionally with a leading +)\n"
-    "  call - [FILE]        evaluate one call per line (ENTRY ARG...) of FILE or standard input;\n"
-    "                       blank lines and lines starting with # are skipped, a line that fails\n"
-    "                       (or is too long: 4 KiB at most) prints 'error' in its place\n"
-    "  info                 the version record and the component description\n"
-    "  check                try the add-in in a child process first (handshake and a few calls of\n"
-    "                       every function, 2 seconds), then load it: 'ok' or what is wrong\n"
-    "options:\n"
-    "  --lib PATH           the add-in to load (default: libdfa.so of this installation)\n"
-    "  --lang ID            the host's language id, 0 to 0xFFFF (default: 0x0409)\n"
-    "  -h, --help           print this help and exit\n"
-    "  --version            print the version and exit\n";
+std::string Usage() {
+    return "usage: dfa-host [--lib PATH] [--lang ID] COMMAND\n"
+           "       dfa-host --help | --version\n"
+           "  list                 the function table the add-in registers\n"
+           "  call ENTRY ARG...    evaluate one worksheet function; ARG is a serial number or a date\n"
+           "                       YYYY-MM-DD (a year of 4 or 5 digits, optionally with a leading +)\n"
+           "  call - [FILE]        evaluate one call per line (ENTRY ARG...) of FILE or standard input;\n"
+           "                       blank lines and lines starting with # are skipped, a line that fails\n"
+           "                       (or is too long: " + std::to_string(kMaxLineBytes) + " bytes at most) prints 'error' in its place\n"
+           "  info                 the version record and the component description\n"
+           "  check                try the add-in in a child process first (handshake and a few calls of\n"
+           "                       every function, " + std::to_string(kProbeSeconds) + " seconds), then load it: 'ok' or what is wrong\n"
+           "options:\n"
+           "  --lib PATH           the add-in to load (default: libdfa.so of this installation)\n"
+           "  --lang ID            the host's language id, 0 to 0xFFFF (default: 0x0409)\n"
+           "  -h, --help           print this help and exit\n"
+           "  --version            print the version and exit\n";
+}
 
 namespace {
 
 ParsedCommandLine UsageError(const std::string& message) {
     Report(message);
-    std::fputs(kUsage, stderr);
+    std::fputs(Usage().c_str(), stderr);
     return {std::nullopt, kExitFailure};
 }
 
@@ -67,7 +70,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     for (int c; (c = getopt_long(argc, argv, "+:h", kLongOptions, nullptr)) != -1;) {
         switch (c) {
             case 'h':
-                std::fputs(kUsage, stdout);
+                std::fputs(Usage().c_str(), stdout);
                 return {std::nullopt, FinishOutput()};
             case kVersion:
                 std::printf("dfa-host (dfa) %s\n", DFA_VERSION);

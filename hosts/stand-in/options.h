@@ -16,7 +16,8 @@ struct Options {
     std::vector<std::string> args;    // what follows the command
 };
 
-extern const char* const kUsage;
+// The text of --help, with the limits as the code has them.
+std::string Usage();
 
 // The options, or the exit status when there is nothing more to do: --help and --version have
 // printed what they were asked for (0), or an error and the usage went to standard error (2).
