@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Drives every export of the add-in, loaded as a host loads it, with fuzzer-chosen doubles,
-// indexes, languages and null pointers, in any order, and checks what comes back against an
-// independent model: std::chrono's calendar (stretched beyond its years by the 400-year cycle)
-// and the defined reading of serials. Any difference, stray write or crash is a finding.
+// indexes, languages and null pointers, in any order. Every worksheet call is made on the
+// step-by-step reference build too (tests/reference), in the same state of the handshake, and
+// the two results must be the same bits; the registration exports are held against what the
+// add-in registers. Any difference, stray write or crash is a finding.
 #include <dlfcn.h>
 #include <FuzzedDataProvider.h>
 
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,124 +29,57 @@ namespace {
         }                                                                                   \
     } while (0)
 
-using namespace std::chrono;
 
-// ---- The model -------------------------------------------------------------------------------
-
-constexpr int64_t kCycleDays = 146097;  // days in 400 Gregorian years
-
-// std::chrono reaches year 32767; beyond, the date of a day 400 years earlier, 400 years on.
-year_month_day ChronoDate(int64_t proleptic, int& cycles) {
-    cycles = proleptic > 10'000'000 ? static_cast<int>((proleptic - 10'000'000) / kCycleDays + 1) : 0;
-    return year_month_day{sys_days{days{proleptic - cycles * kCycleDays - 719163}}};
-}
-
-struct Date {
-    int d, m, y;
-};
-
-// The add-in's calendar: clamped to 1 January 0 .. 31 December 65535; day numbers up to 1 run
-// one day ahead of the plain count.
-Date ModelDate(int64_t n) {
-    n = std::clamp<int64_t>(n, -364, 23936166);
-    int cycles = 0;
-    const year_month_day ymd = ChronoDate(n - (n <= 1), cycles);
-    return {static_cast<int>(unsigned{ymd.day()}), static_cast<int>(unsigned{ymd.month()}),
-            int{ymd.year()} + 400 * cycles};
-}
-
-int64_t ModelDayNumber(int y, unsigned m, unsigned d) {
-    const int cycles = y > 20000 ? (y - 20000) / 400 + 1 : 0;
-    const sys_days date{year{y - 400 * cycles} / month{m} / day{d}};
-    return (date - sys_days{year{1} / 1 / 1}).count() + 1 + cycles * kCycleDays + (y == 0);
-}
-
-bool ModelLeap(int y) { return year{y % 400}.is_leap(); }
-
-// The serial's whole days as an int32 (NaN is 0, anything beyond int32 its nearest limit), then
-// the null date added, again saturating.
-int64_t ModelSerialToDay(double x, bool floorIt, int32_t nullDate) {
-    const long double whole = std::isnan(x) ? 0.0L : floorIt ? std::floor(static_cast<long double>(x)) : std::trunc(static_cast<long double>(x));
-    const int64_t days = whole <= INT32_MIN ? INT32_MIN : whole >= INT32_MAX ? INT32_MAX : static_cast<int64_t>(whole);
-    const int64_t shifted = days + nullDate;
-    return shifted < INT32_MIN ? INT32_MIN : shifted > INT32_MAX ? INT32_MAX : shifted;
-}
-
-int64_t ModelWeeks(int64_t n1, int64_t n2, bool iso) {
-    if (!iso) return (n2 - n1) / 7;
-    const int64_t jan4 = ModelDayNumber(ModelDate(n1).y, 1, 4);
-    const int64_t monday = jan4 - (jan4 - 1) % 7;
-    return (n2 - monday) / 7 - (n1 - monday) / 7;
-}
-
-// Calendar months; outside ISO mode the last month counts only once its day of the month is
-// reached again, going forward or back.
-int64_t ModelMonths(int64_t n1, int64_t n2, bool iso) {
-    const Date a = ModelDate(n1), b = ModelDate(n2);
-    const int64_t calendarMonths = 12 * (int64_t{b.y} - a.y) + b.m - a.m;
-    if (iso) return calendarMonths;
-    if (n1 < n2 && b.d < a.d) return calendarMonths - 1;
-    if (n1 > n2 && b.d > a.d) return calendarMonths + 1;
-    return calendarMonths;
-}
-
-int64_t ModelYears(int64_t n1, int64_t n2, bool iso) {
-    return iso ? ModelDate(n2).y - ModelDate(n1).y : ModelMonths(n1, n2, false) / 12;
-}
-
-double ModelOneDate(int entry, int64_t n) {
-    const Date date = ModelDate(n);
-    const bool leap = ModelLeap(date.y);
-    switch (entry) {
-        case 3: return leap;
-        case 4: return static_cast<double>(unsigned{(year{2000 + leap - 1} / month(static_cast<unsigned>(date.m)) / last).day()});
-        case 5: return leap ? 366 : 365;
-        default: {
-            const int64_t weekday = (ModelDayNumber(date.y, 1, 1) - 1) % 7;
-            return weekday == 3 || (weekday == 2 && leap) ? 53 : 52;
-        }
-    }
-}
-
-// ---- The add-in, loaded twice ----------------------------------------------------------------
+// ---- The add-in and its reference, each loaded twice ------------------------------------------
 
 constexpr const char* kEntries[DFA_FUNCTION_COUNT] = {
     "QvDate_GetDiffWeeks", "QvDate_GetDiffMonths", "QvDate_GetDiffYears", "QvDate_IsLeapYear",
     "QvDate_DaysInMonth",  "QvDate_DaysInYear",    "QvDate_WeeksInYear"};
 
+void* Open(const char* path, bool fresh) {
+    void* handle = dfa_test::OpenAddin(path, fresh);
+    if (!handle) {
+        std::fprintf(stderr, "%s\n", dlerror());
+        std::abort();
+    }
+    return handle;
+}
+
+void* Symbol(void* handle, const char* name) {
+    void* p = dlsym(handle, name);
+    CHECK(p != nullptr);
+    return p;
+}
+
 struct Instance {
-    dfa_GetFunctionCount_fn getCount;
+    dfa_GetFunctionCount_fn getCount, referenceGetCount;
     dfa_GetFunctionData_fn getData;
     dfa_GetParameterDescription_fn getParam;
     dfa_SetLanguage_fn setLanguage;
     void* entries[DFA_FUNCTION_COUNT];
+    void* reference[DFA_FUNCTION_COUNT];  // the same function of the reference build
     dfa_GetVersionInfo_fn getVersion;
     dfa_GetDescription_fn getDescription;
-    bool handshaken = false;  // whether GetFunctionCount has set the null date
 
     void load(bool fresh) {
-        void* h = dfa_test::OpenAddin(DFA_LIBRARY_PATH, fresh);
-        if (!h) {
-            std::fprintf(stderr, "%s\n", dlerror());
-            std::abort();
+        void* h = Open(DFA_LIBRARY_PATH, fresh);
+        void* r = Open(DFA_REFERENCE_LIBRARY_PATH, fresh);
+        getCount = reinterpret_cast<dfa_GetFunctionCount_fn>(Symbol(h, "GetFunctionCount"));
+        referenceGetCount = reinterpret_cast<dfa_GetFunctionCount_fn>(Symbol(r, "GetFunctionCount"));
+        getData = reinterpret_cast<dfa_GetFunctionData_fn>(Symbol(h, "GetFunctionData"));
+        getParam = reinterpret_cast<dfa_GetParameterDescription_fn>(Symbol(h, "GetParameterDescription"));
+        setLanguage = reinterpret_cast<dfa_SetLanguage_fn>(Symbol(h, "SetLanguage"));
+        for (int i = 0; i < DFA_FUNCTION_COUNT; ++i) {
+            entries[i] = Symbol(h, kEntries[i]);
+            reference[i] = Symbol(r, kEntries[i]);
         }
-        auto sym = [h](const char* name) {
-            void* p = dlsym(h, name);
-            CHECK(p != nullptr);
-            return p;
-        };
-        getCount = reinterpret_cast<dfa_GetFunctionCount_fn>(sym("GetFunctionCount"));
-        getData = reinterpret_cast<dfa_GetFunctionData_fn>(sym("GetFunctionData"));
-        getParam = reinterpret_cast<dfa_GetParameterDescription_fn>(sym("GetParameterDescription"));
-        setLanguage = reinterpret_cast<dfa_SetLanguage_fn>(sym("SetLanguage"));
-        for (int i = 0; i < DFA_FUNCTION_COUNT; ++i) entries[i] = sym(kEntries[i]);
-        getVersion = reinterpret_cast<dfa_GetVersionInfo_fn>(sym("GetVersionInfo"));
-        getDescription = reinterpret_cast<dfa_GetDescription_fn>(sym("component_getDescriptionFunc"));
+        getVersion = reinterpret_cast<dfa_GetVersionInfo_fn>(Symbol(h, "GetVersionInfo"));
+        getDescription = reinterpret_cast<dfa_GetDescription_fn>(Symbol(h, "component_getDescriptionFunc"));
     }
 };
 
-// The second instance is a copy of the file, so it has state of its own: the fuzzer never
-// handshakes with it, and every worksheet call on it comes before GetFunctionCount.
+// The second instances are copies of the files, so they have state of their own: the fuzzer
+// never handshakes with them, and every worksheet call on them comes before GetFunctionCount.
 Instance g_instances[2];
 
 // ---- Inputs ----------------------------------------------------------------------------------
@@ -187,27 +120,17 @@ void Worksheet(FuzzedDataProvider& in, Instance& addin) {
     const bool nullResult = (nulls & 0xF0) == 0xF0;
     double args[3] = {ConsumeSerial(in), ConsumeSerial(in), in.ConsumeBool() ? 1.0 : ConsumeSerial(in)};
     const auto before = std::bit_cast<std::array<uint64_t, 3>>(args);
-    double result = NAN;
+    double result = NAN, expected = NAN;
     const double* a[3] = {nulls & 2 ? nullptr : &args[0], nulls & 4 ? nullptr : &args[1], nulls & 8 ? nullptr : &args[2]};
-    double* r = nullResult ? nullptr : &result;
-    const int32_t nullDate = addin.handshaken ? 693594 : 0;
     if (entry < 3) {
-        reinterpret_cast<dfa_DiffFunction_fn>(addin.entries[entry])(r, a[0], a[1], a[2]);
-        const int64_t n1 = a[0] ? ModelSerialToDay(args[0], true, nullDate) : 0;
-        const int64_t n2 = a[1] ? ModelSerialToDay(args[1], true, nullDate) : 0;
-        const bool iso = a[2] && !std::isnan(args[2]) && std::trunc(args[2]) == 1.0;
-        const int64_t expected = entry == 0 ? ModelWeeks(n1, n2, iso) : entry == 1 ? ModelMonths(n1, n2, iso) : ModelYears(n1, n2, iso);
-        if (!nullResult) CHECK(result == static_cast<double>(expected));
+        reinterpret_cast<dfa_DiffFunction_fn>(addin.entries[entry])(nullResult ? nullptr : &result, a[0], a[1], a[2]);
+        reinterpret_cast<dfa_DiffFunction_fn>(addin.reference[entry])(&expected, a[0], a[1], a[2]);
     } else {
-        reinterpret_cast<dfa_DateFunction_fn>(addin.entries[entry])(r, a[0]);
-        const int64_t n = ModelSerialToDay(a[0] ? args[0] : 0.0, false, nullDate);
-        if (!nullResult) {
-            static constexpr double kRange[7][2] = {{}, {}, {}, {0, 1}, {28, 31}, {365, 366}, {52, 53}};
-            CHECK(result == std::trunc(result) && result >= kRange[entry][0] && result <= kRange[entry][1]);
-            CHECK(result == ModelOneDate(entry, n));
-        }
+        reinterpret_cast<dfa_DateFunction_fn>(addin.entries[entry])(nullResult ? nullptr : &result, a[0]);
+        reinterpret_cast<dfa_DateFunction_fn>(addin.reference[entry])(&expected, a[0]);
     }
     if (nullResult) CHECK(std::isnan(result));
+    else CHECK(std::bit_cast<uint64_t>(result) == std::bit_cast<uint64_t>(expected));
     CHECK(std::bit_cast<std::array<uint64_t, 3>>(args) == before);  // inputs are read only
 }
 
@@ -274,7 +197,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 uint16_t count = 0;
                 const bool null = in.ConsumeBool();
                 addin.getCount(null ? nullptr : &count);
-                addin.handshaken = true;
+                addin.referenceGetCount(nullptr);
                 if (!null) CHECK(count == DFA_FUNCTION_COUNT);
                 break;
             }
