@@ -15,7 +15,16 @@ repeat=${REPEAT:-5}
 out=build-bench-sql/results
 mkdir -p "$out"
 
-# name|sql pairs: a row's work, over columns a and b (dates) of table t.
+# Each query of the name|sql pairs on standard input REPEAT times: a row's work, over columns a
+# and b (dates) of table t.
+repeated() {
+    while IFS='|' read -r name sql; do
+        i=0
+        while [ $i -lt "$repeat" ]; do echo "SELECT '$name', $sql FROM t;"; i=$((i + 1)); done
+    done
+}
+
+# name|sql pairs
 queries='read|count(a)
 julianday(a)|sum(julianday(a))
 julianday(b) - julianday(a)|sum(julianday(b) - julianday(a))
@@ -33,10 +42,7 @@ QvDate_GetDiffYears ISO|sum(qvdate_getdiffyears(a, b, 1))'
     echo "CREATE TABLE t AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < $rows)
           SELECT date(2415021 + abs(random()) % 73049) AS a, date(2415021 + abs(random()) % 73049) AS b FROM n;"
     echo ".timer on"
-    echo "$queries" | while IFS='|' read -r name sql; do
-        i=0
-        while [ $i -lt "$repeat" ]; do echo "SELECT '$name', $sql FROM t;"; i=$((i + 1)); done
-    done
+    echo "$queries" | repeated
 } | sqlite3 :memory: >"$out/sqlite.txt"
 
 # PostgreSQL: the same rows as date, no parallel workers.
@@ -57,10 +63,7 @@ QvDate_GetDiffYears ISO|sum(qvdate_getdiffyears(a, b, 1))"
     echo "CREATE TABLE t AS SELECT DATE '1900-01-01' + (random() * 73048)::int AS a,
           DATE '1900-01-01' + (random() * 73048)::int AS b FROM generate_series(1, $rows); VACUUM ANALYZE t;"
     printf '%s\n' '\timing on'
-    echo "$pg_queries" | while IFS='|' read -r name sql; do
-        i=0
-        while [ $i -lt "$repeat" ]; do echo "SELECT '$name', $sql FROM t;"; i=$((i + 1)); done
-    done
+    echo "$pg_queries" | repeated
 } >"$out/postgresql.sql"
 NONROOT=1 pg_virtualenv -v 15 psql -X -A -t -f "$out/postgresql.sql" >"$out/postgresql.txt"
 

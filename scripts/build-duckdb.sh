@@ -25,11 +25,7 @@ cp "$out/build/duckdb/dfa.duckdb_extension" "$out/build/hosts/duckdb/description
 echo "built $out/dfa.duckdb_extension (DuckDB C API headers of $headers_package)"
 
 if [ "${1:-}" = test ]; then
-    host=${DFA_HOST:-build/dfa-host}
-    if [ ! -x "$host" ]; then
-        cmake -S . -B build -DDFA_BUILD_TESTS=OFF >/dev/null && cmake --build build -j"$(nproc)" --target dfa-host >/dev/null
-    fi
-    host="$(cd "$(dirname "$host")" && pwd)/$(basename "$host")"
+    host=$(sh scripts/native-host.sh)
     rm -rf "$out/test"
     mkdir -p "$out/test"
     cp hosts/duckdb/test/package.json hosts/duckdb/test/*.test.mjs "$out/test/"

@@ -30,11 +30,7 @@ cp "$out/raw"/*.tar.gz "$out/dist/"
 ls -l "$out/dist"
 
 if [ "${1:-}" = test ]; then
-    host=${DFA_HOST:-build/dfa-host}
-    if [ ! -x "$host" ]; then
-        cmake -S . -B build -DDFA_BUILD_TESTS=OFF >/dev/null && cmake --build build -j"$(nproc)" --target dfa-host >/dev/null
-    fi
-    host="$(cd "$(dirname "$host")" && pwd)/$(basename "$host")"
+    host=$(sh scripts/native-host.sh)
     rm -rf "$out/venv-test"
     python3 -m venv "$out/venv-test"
     "$out/venv-test/bin/pip" install -q --disable-pip-version-check "$out"/dist/*.whl -r hosts/python/tests/requirements.txt

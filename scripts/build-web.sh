@@ -32,11 +32,7 @@ cp "$out/try/node_modules/hyperformula/dist/hyperformula.full.min.js" "$out/demo
 echo "built $tarball, $out/demo/ ($(wc -c <"$out/wasm/dfa.wasm") bytes of WebAssembly)"
 
 if [ "${1:-}" = test ]; then
-    host=${DFA_HOST:-build/dfa-host}
-    if [ ! -x "$host" ]; then
-        cmake -S . -B build -DDFA_BUILD_TESTS=OFF >/dev/null && cmake --build build -j"$(nproc)" --target dfa-host >/dev/null
-    fi
-    host="$(cd "$(dirname "$host")" && pwd)/$(basename "$host")"
+    host=$(sh scripts/native-host.sh)
     cp hosts/web/test/*.test.mjs "$out/try/"
     (cd "$out/try" && DFA_HOST="$host" DFA_DEMO_DIR="$PWD/../demo" node --test ./*.test.mjs)
 fi

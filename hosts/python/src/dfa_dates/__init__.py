@@ -139,13 +139,12 @@ def _difference(ufunc):
     return function
 
 
-diff_weeks = _difference(_ufuncs.diff_weeks)
-diff_months = _difference(_ufuncs.diff_months)
-diff_years = _difference(_ufuncs.diff_years)
-is_leap_year = _one_date(_ufuncs.is_leap_year)
-days_in_month = _one_date(_ufuncs.days_in_month)
-days_in_year = _one_date(_ufuncs.days_in_year)
-weeks_in_year = _one_date(_ufuncs.weeks_in_year)
+DIFFERENCES = ("diff_weeks", "diff_months", "diff_years")
+ONE_DATE = ("is_leap_year", "days_in_month", "days_in_year", "weeks_in_year")
+for _name in DIFFERENCES:
+    globals()[_name] = _difference(getattr(_ufuncs, _name))
+for _name in ONE_DATE:
+    globals()[_name] = _one_date(getattr(_ufuncs, _name))
 
 try:  # the expression namespace, where Polars is installed
     from . import polars as _polars  # noqa: F401

@@ -44,10 +44,8 @@ def _difference(function):
     return column
 
 
-diff_weeks = _difference(_dfa.diff_weeks)
-diff_months = _difference(_dfa.diff_months)
-diff_years = _difference(_dfa.diff_years)
-is_leap_year = _one_date(_dfa.is_leap_year)
-days_in_month = _one_date(_dfa.days_in_month)
-days_in_year = _one_date(_dfa.days_in_year)
-weeks_in_year = _one_date(_dfa.weeks_in_year)
+__all__ = [*_dfa.DIFFERENCES, *_dfa.ONE_DATE]
+for _name in _dfa.DIFFERENCES:
+    globals()[_name] = _difference(getattr(_dfa, _name))
+for _name in _dfa.ONE_DATE:
+    globals()[_name] = _one_date(getattr(_dfa, _name))
