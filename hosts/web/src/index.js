@@ -10,10 +10,13 @@
 // into a scratch area of its own, pages that it adds to the module's memory and that the
 // module (which allocates nothing) never hands out.
 
-const TEXT_BUFFER_SIZE = 256;
-const MAX_PARAMETERS = 4; // the result pointer and up to three inputs
-const PARAM_DOUBLE_PTR = 0;
-const VERSION_INFO_COUNT = 6;
+import {
+  DFA_TEXT_BUFFER_SIZE as TEXT_BUFFER_SIZE,
+  DFA_MAX_PARAMETERS as MAX_PARAMETERS, // the result pointer and up to three inputs
+  DFA_PARAM_DOUBLE_PTR as PARAM_DOUBLE_PTR,
+  DFA_VERSION_INFO_COUNT as VERSION_INFO_COUNT,
+} from './constants.js';
+
 const MAX_DESCRIPTION = 64 * 1024;
 const PAGE = 65536;
 const DEFAULT_LANGUAGE = 0x0409;
