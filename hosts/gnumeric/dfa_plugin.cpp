@@ -5,7 +5,8 @@
 // dates from the workbook's date system and calls the add-in's export.
 //
 // Nothing here may throw into Gnumeric or bring it down: an add-in that cannot be loaded, or an
-// entry that cannot be called, is one line on standard error and no function.
+// entry that cannot be called, is one line on standard error and no function; an exception out
+// of a cell's call is that cell's #VALUE!.
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -83,7 +84,12 @@ GnmValue* Evaluate(GnmFuncEvalInfo* info, GnmValue const* const* args) {
             return value_new_error_VALUE(info->pos);  // 29 February 1900, a day that never was
         }
     }
-    const double result = g_addin->call(*registered->function, {inputs, registered->roles.size()});
+    double result = 0;
+    try {
+        result = g_addin->call(*registered->function, {inputs, registered->roles.size()});
+    } catch (...) {
+        return value_new_error_VALUE(info->pos);  // an exception out of the add-in: this cell's error
+    }
     // A cell holds no NaN or infinity, whatever an add-in returns.
     if (!std::isfinite(result)) return value_new_error_NUM(info->pos);
     return value_new_float(result);
@@ -171,6 +177,8 @@ void go_plugin_init(GOPlugin* plugin, GOCmdContext*) {
         for (const dfa_host::FunctionInfo& function : g_addin->functions()) Register(group, function);
     } catch (const std::exception& e) {
         Complain(std::string("cannot register the add-in: ") + e.what());
+    } catch (...) {
+        Complain("cannot register the add-in: it threw an exception");
     }
 }
 

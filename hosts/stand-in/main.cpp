@@ -61,8 +61,8 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Memory may run out anywhere (a huge argument, a flood of problems): the results computed
-    // so far are written, then one line says why the rest is missing.
+    // Memory may run out anywhere (a huge argument, a flood of problems), and an add-in may throw:
+    // the results computed so far are written, then one line says why the rest is missing.
     const char* why = nullptr;
     try {
         return Run(argc, argv);
@@ -70,6 +70,8 @@ int main(int argc, char** argv) {
         why = "out of memory";
     } catch (const std::exception& e) {
         why = e.what();
+    } catch (...) {
+        why = "the add-in threw an exception";  // nothing of dfa-host's throws anything else
     }
     std::fflush(stdout);
     std::fprintf(stderr, "dfa-host: stopped: %s\n", why);

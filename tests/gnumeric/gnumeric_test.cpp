@@ -250,6 +250,8 @@ TEST(Gnumeric, SurvivesAMisbehavingAddin) {
         {"hang", "#NAME?", "#NAME?", "did not finish its handshake and first calls within 2 seconds"},
         {"abort", "#NAME?", "#NAME?", "crashed (Aborted) in its handshake or first calls"},
         {"abort-on-load", "#NAME?", "#NAME?", "crashed (Aborted) in its handshake or first calls"},
+        {"exit", "#NAME?", "#NAME?", "ended the process (status 0) in its handshake or first calls"},
+        {"throw", "#NAME?", "#NAME?", "threw an exception in its handshake or first calls"},
     };
     for (const auto& row : kTable) {
         const auto sheet = Recalculate(workbook, std::string("misbehaving-") + row.faults,
@@ -264,6 +266,16 @@ TEST(Gnumeric, SurvivesAMisbehavingAddin) {
             EXPECT_NE(sheet.errors.find(kRefused), std::string::npos) << sheet.errors;
         }
     }
+}
+
+// An exception out of a cell's call is that cell's error; the rest of the sheet is computed.
+TEST(Gnumeric, AnExceptionIsTheCellsError) {
+    const auto sheet = Recalculate({false, {{"=Test_Negate(1000)"}, {"=Test_Negate(5)"}, {"=SUM(1,2)"}}}, "throw-on-call",
+                                   {std::string("DFA_GNUMERIC_LIBRARY=") + DFA_MISBEHAVING_ADDIN, "DFA_TEST_FAULTS=throw-on-1000"});
+    ASSERT_EQ(sheet.rows.size(), 3u) << sheet.errors;
+    EXPECT_EQ(sheet.rows[0][0], "#VALUE!");
+    EXPECT_EQ(sheet.rows[1][0], "-6");
+    EXPECT_EQ(sheet.rows[2][0], "3");
 }
 
 // A library cut short would make the loader fault inside Gnumeric: it is refused by name.

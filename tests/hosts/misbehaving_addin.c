@@ -13,13 +13,19 @@
  *   many-functions      65535 functions, all with an unsupported type
  *   builtin-name        function 1 registers "SUM", a spreadsheet's own function
  *   hang, abort         GetFunctionCount never returns, or aborts the process
+ *   exit, throw         GetFunctionCount ends the process with status 0, or throws an exception
+ *   throw-on-1000       Test_Negate throws an exception when its input is 1000 (no first call is)
+ *   grandchild          GetFunctionCount starts a process that outlives it (it sleeps a minute)
  *   abort-on-load       the library aborts the process as it is loaded
  *   null-version, null-entries, null-description  the metadata exports return null pointers */
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #define EXPORT __attribute__((visibility("default")))
+
+void Throw(void); /* misbehaving_throw.cpp */
 
 static int Fault(const char *name) {
     const char *faults = getenv("DFA_TEST_FAULTS");
@@ -46,6 +52,12 @@ __attribute__((constructor)) static void Load(void) {
 
 EXPORT void GetFunctionCount(uint16_t *count) {
     if (Fault("abort")) abort();
+    if (Fault("exit")) exit(0);
+    if (Fault("throw")) Throw();
+    if (Fault("grandchild") && fork() == 0) {
+        sleep(60);
+        _exit(0);
+    }
     while (Fault("hang")) {
     }
     *count = Fault("many-functions") ? 65535 : 3;
@@ -89,7 +101,10 @@ EXPORT void SetLanguage(const uint16_t *language) { (void)language; }
 
 EXPORT void Test_Sum3(double *result, const double *a, const double *b, const double *c) { *result = *a + *b + *c; }
 
-EXPORT void Test_Negate(double *result, const double *a) { *result = -*a; }
+EXPORT void Test_Negate(double *result, const double *a) {
+    if (*a == 1000 && Fault("throw-on-1000")) Throw();
+    *result = -*a;
+}
 
 EXPORT void SUM(double *result, const double *a) { *result = 1000 + *a; }
 
