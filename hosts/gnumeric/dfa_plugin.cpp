@@ -138,6 +138,12 @@ void Register(GnmFuncGroup* group, const dfa_host::FunctionInfo& function) {
     g_registered->push_back(std::move(registered));
 }
 
+// Which plugin answers and with how many functions, for whoever has more than one (the tests).
+bool Verbose() {
+    const char* verbose = std::getenv("DFA_GNUMERIC_VERBOSE");
+    return verbose && *verbose;
+}
+
 std::string LibraryPath(GOPlugin* plugin) {
     if (const char* path = std::getenv("DFA_GNUMERIC_LIBRARY"); path && *path) return path;
     const char* dir = go_plugin_get_dir_name(plugin);
@@ -156,9 +162,7 @@ void go_plugin_init(GOPlugin* plugin, GOCmdContext*) {
     try {
         if (!g_registered) {
             const std::string library = LibraryPath(plugin);
-            // Which plugin answers, for whoever has more than one (the tests among them).
-            if (const char* verbose = std::getenv("DFA_GNUMERIC_VERBOSE"); verbose && *verbose)
-                Complain(std::string("plugin folder ") + go_plugin_get_dir_name(plugin) + ", add-in " + library);
+            if (Verbose()) Complain(std::string("plugin folder ") + go_plugin_get_dir_name(plugin) + ", add-in " + library);
             const char* locale = std::setlocale(LC_MESSAGES, nullptr);
             const uint16_t language = dfa_host::LanguageId(locale ? locale : "C");
             g_registered = new std::vector<std::unique_ptr<Registered>>;
@@ -175,6 +179,9 @@ void go_plugin_init(GOPlugin* plugin, GOCmdContext*) {
         if (!g_addin || !g_addin->ok() || !g_registered->empty()) return;  // nothing to offer, or active already
         GnmFuncGroup* group = gnm_func_group_fetch("dfa", "Date (dfa add-in)");
         for (const dfa_host::FunctionInfo& function : g_addin->functions()) Register(group, function);
+        // How many of the add-in's functions this plugin answers for: another plugin that
+        // registered them first, announced or not, leaves it fewer.
+        if (Verbose()) Complain("registered " + std::to_string(g_registered->size()) + " functions");
     } catch (const std::exception& e) {
         Complain(std::string("cannot register the add-in: ") + e.what());
     } catch (...) {
