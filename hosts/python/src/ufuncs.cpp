@@ -71,7 +71,7 @@ void SerialOfDaysLoop(char** args, const npy_intp* dimensions, const npy_intp* s
 }
 
 // numpy keeps pointers to a ufunc's loops, data and types for as long as the ufunc lives.
-struct UfuncSpec {
+struct UfuncDefinition {
     const char* name;
     const char* doc;
     int inputs, loops;
@@ -81,17 +81,17 @@ struct UfuncSpec {
 };
 
 template <dfa_DiffFunction_fn kFunction>
-constexpr UfuncSpec Difference(const char* name, const char* doc) {
+constexpr UfuncDefinition Difference(const char* name, const char* doc) {
     return {name, doc, 3, 2, {DifferenceLoop<kFunction, double>, DifferenceLoop<kFunction, int64_t>},
             {NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE, NPY_INT64, NPY_INT64, NPY_DOUBLE, NPY_DOUBLE}, {}};
 }
 template <dfa_DateFunction_fn kFunction>
-constexpr UfuncSpec OneDate(const char* name, const char* doc) {
+constexpr UfuncDefinition OneDate(const char* name, const char* doc) {
     return {name, doc, 1, 2, {OneDateLoop<kFunction, double>, OneDateLoop<kFunction, int64_t>},
             {NPY_DOUBLE, NPY_DOUBLE, NPY_INT64, NPY_DOUBLE}, {}};
 }
 
-UfuncSpec kUfuncs[] = {
+UfuncDefinition kUfuncs[] = {
     Difference<QvDate_GetDiffWeeks>("diff_weeks", "Whole weeks from the first date to the second; mode 1 counts from the Monday of ISO week 1."),
     Difference<QvDate_GetDiffMonths>("diff_months", "Whole months from the first date to the second; mode 1 counts calendar months."),
     Difference<QvDate_GetDiffYears>("diff_years", "Whole years from the first date to the second; mode 1 counts calendar years."),
@@ -115,10 +115,10 @@ PyMODINIT_FUNC PyInit__ufuncs(void) {
     if (!module) return nullptr;
     uint16_t count = 0;
     GetFunctionCount(&count);  // the add-in's handshake, which sets its null date
-    for (UfuncSpec& spec : kUfuncs) {
-        PyObject* ufunc = PyUFunc_FromFuncAndData(spec.loop, spec.data, spec.types, spec.loops, spec.inputs, 1,
-                                                  PyUFunc_None, spec.name, spec.doc, 0);
-        if (!ufunc || PyModule_AddObject(module, spec.name, ufunc) < 0) {
+    for (UfuncDefinition& definition : kUfuncs) {
+        PyObject* ufunc = PyUFunc_FromFuncAndData(definition.loop, definition.data, definition.types, definition.loops, definition.inputs, 1,
+                                                  PyUFunc_None, definition.name, definition.doc, 0);
+        if (!ufunc || PyModule_AddObject(module, definition.name, ufunc) < 0) {
             Py_XDECREF(ufunc);
             Py_DECREF(module);
             return nullptr;
