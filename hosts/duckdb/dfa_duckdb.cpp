@@ -23,7 +23,7 @@ constexpr int64_t kMicrosecondsPerDay = 86400000000;
 // (its microseconds, floored to the day).
 std::optional<double> Serial(int32_t date) { return dfa_host::AddinSerialOfDays(date); }
 std::optional<double> Serial(int64_t timestamp) {
-    return dfa_host::AddinSerialOfDays(timestamp / kMicrosecondsPerDay - (timestamp % kMicrosecondsPerDay < 0));
+    return dfa_host::AddinSerialOfDays(dfa_host::FloorDivide(timestamp, kMicrosecondsPerDay));
 }
 
 // A column of the chunk: its values and which rows hold one.

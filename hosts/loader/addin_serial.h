@@ -24,6 +24,9 @@ constexpr int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) noexcept {
     return era * dfa::kDaysPer400Years + dayOfEra - 719468;  // 719468: 0000-03-01 to 1970-01-01
 }
 
+// a / b rounded down, for counts of time units before 1970 as after (b > 0).
+constexpr int64_t FloorDivide(int64_t a, int64_t b) noexcept { return a / b - (a % b < 0); }
+
 inline constexpr int64_t kLastAddinYear = 65535;
 inline constexpr int32_t kAddinNullDate = dfa::kNullDate;
 

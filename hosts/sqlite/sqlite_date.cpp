@@ -47,8 +47,6 @@ private:
     std::size_t at_ = 0;
 };
 
-int64_t FloorDivide(int64_t a, int64_t b) { return a / b - (a % b < 0); }
-
 // [+-]HH:MM or Z, with blanks around it, up to the end; the zone's offset in minutes.
 std::optional<int64_t> Zone(Cursor& in) {
     in.skipBlanks();
@@ -116,7 +114,7 @@ std::optional<int64_t> DaysOfDateText(std::string_view text) noexcept {
     if (in.atEnd()) return days;
     const auto milliseconds = TimeOfDay(in);
     if (!milliseconds) return std::nullopt;
-    return days + FloorDivide(*milliseconds, kMillisecondsPerDay);
+    return days + dfa_host::FloorDivide(*milliseconds, kMillisecondsPerDay);
 }
 
 std::optional<int64_t> DaysOfJulianDay(double julianDay) noexcept {
