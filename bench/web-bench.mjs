@@ -6,7 +6,7 @@
 // installed (scripts/build-web.sh makes build-web/try).
 import { performance } from 'node:perf_hooks';
 import { HyperFormula } from 'hyperformula';
-import { createHyperFormulaPlugin } from 'dfa/hyperformula';
+import { createHyperFormulaPlugin } from 'dfa-dates/hyperformula';
 
 const ROWS = 100000, RUNS = 5;
 const { plugin, translations, addin } = await createHyperFormulaPlugin();

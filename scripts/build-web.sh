@@ -1,7 +1,7 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # The add-in for web spreadsheets: builds dfa.wasm with Debian's clang for WebAssembly, packs the
-# npm package into build-web/dfa-<version>.tgz, installs it from the tarball into an empty folder
+# npm package into build-web/dfa-dates-<version>.tgz, installs it from the tarball into an empty folder
 # (build-web/try, with HyperFormula from the npm registry), and assembles the demo page with
 # everything it loads into build-web/demo/, to be served as static files from any folder.
 #   build-web.sh          build and assemble
@@ -15,9 +15,9 @@ sh scripts/install-deps.sh web
 out=build-web
 cmake -S . -B "$out/wasm" --toolchain cmake/toolchain-wasm32.cmake -DDFA_WERROR=ON >/dev/null
 cmake --build "$out/wasm" -j"$(nproc)"
-rm -f "$out"/dfa-*.tgz
+rm -f "$out"/dfa-dates-*.tgz
 (cd "$out/wasm/package" && npm pack --silent --pack-destination "$PWD/../..")
-tarball=$(ls "$out"/dfa-*.tgz)
+tarball=$(ls "$out"/dfa-dates-*.tgz)
 
 # An empty folder that installs the package as a user would.
 rm -rf "$out/try"
@@ -27,14 +27,14 @@ mkdir -p "$out/try"
 rm -rf "$out/demo"
 mkdir -p "$out/demo/dfa" "$out/demo/hyperformula"
 cp hosts/web/demo/index.html hosts/web/demo/demo.js "$out/demo/"
-cp "$out/try/node_modules/dfa/"*.js "$out/try/node_modules/dfa/dfa.wasm" "$out/demo/dfa/"
+cp "$out/try/node_modules/dfa-dates/"*.js "$out/try/node_modules/dfa-dates/dfa.wasm" "$out/demo/dfa/"
 cp "$out/try/node_modules/hyperformula/dist/hyperformula.full.min.js" "$out/demo/hyperformula/"
 echo "built $tarball, $out/demo/ ($(wc -c <"$out/wasm/dfa.wasm") bytes of WebAssembly)"
 
 if [ "${1:-}" = test ]; then
     host=$(sh scripts/native-host.sh)
     cp hosts/web/test/*.test.mjs "$out/try/"
-    (cd "$out/try" && DFA_HOST="$host" DFA_DEMO_DIR="$PWD/../demo" node --test ./*.test.mjs)
+    (cd "$out/try" && DFA_HOST="$host" DFA_DEMO_DIR="$PWD/../demo" DFA_FAULTS_DIR="$PWD/../wasm/faults" node --test ./*.test.mjs)
 fi
 
 if [ "${1:-}" = screenshot ]; then

@@ -7,7 +7,9 @@
  *   unterminated-entry  the entry name of function 0 fills all 256 bytes
  *   escapes             every text and the description carry terminal control sequences
  *   escaped-entry       the entry name of function 1 carries one
+ *   bom-entry           the entry name of function 1 starts with a byte-order mark
  *   bad-type            parameter 2 of function 0 has type 7
+ *   unwritten-type      function 0 reports 4 parameters and writes the types of 3
  *   duplicate           function 1 registers the entry name of function 0
  *   foreign-entry       function 1 registers "abort", which only libc exports
  *   many-functions      65535 functions, all with an unsupported type
@@ -15,20 +17,32 @@
  *   hang, abort         GetFunctionCount never returns, or aborts the process
  *   exit, throw         GetFunctionCount ends the process with status 0, or throws an exception
  *   throw-on-1000       Test_Negate throws an exception when its input is 1000 (no first call is)
+ *   abort-on-1000       Test_Negate aborts (as WebAssembly: traps) when its input is 1000
+ *   case-twin           function 1 registers TEST_SUM3, equal to function 0's name in capitals
+ *   wild-version        GetVersionInfo returns a pointer past the end of memory (WebAssembly only)
  *   grandchild          GetFunctionCount starts a process that outlives it (it sleeps a minute)
  *   abort-on-load       the library aborts the process as it is loaded
- *   null-version, null-entries, null-description  the metadata exports return null pointers */
+ *   null-version, null-entries, null-description  the metadata exports return null pointers
+ * Built as WebAssembly, where a module imports nothing and has no environment, the faults are
+ * fixed when it is compiled (DFA_TEST_FAULTS defined as a string); the process-level ones leave
+ * the process alone, but abort and hang, which trap and loop. */
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+#ifndef __wasm__
 #include <unistd.h>
+#endif
 
 #define EXPORT __attribute__((visibility("default")))
 
 void Throw(void); /* misbehaving_throw.cpp */
 
 static int Fault(const char *name) {
+#ifdef __wasm__
+    const char *faults = DFA_TEST_FAULTS;
+#else
     const char *faults = getenv("DFA_TEST_FAULTS");
+#endif
     size_t length = strlen(name);
     for (const char *p = faults; p && (p = strstr(p, name)) != NULL; p += length)
         if ((p == faults || p[-1] == ',') && (p[length] == '\0' || p[length] == ',')) return 1;
@@ -52,12 +66,14 @@ __attribute__((constructor)) static void Load(void) {
 
 EXPORT void GetFunctionCount(uint16_t *count) {
     if (Fault("abort")) abort();
+#ifndef __wasm__
     if (Fault("exit")) exit(0);
     if (Fault("throw")) Throw();
     if (Fault("grandchild") && fork() == 0) {
         sleep(60);
         _exit(0);
     }
+#endif
     while (Fault("hang")) {
     }
     *count = Fault("many-functions") ? 65535 : 3;
@@ -85,9 +101,12 @@ EXPORT void GetFunctionData(const uint16_t *index, char *entry, uint16_t *paramC
     if (i == 1 && Fault("duplicate")) strcpy(entry, "Test_Sum3");
     if (i == 1 && Fault("foreign-entry")) strcpy(entry, "abort");
     if (i == 1 && Fault("builtin-name")) strcpy(entry, "SUM");
+    if (i == 1 && Fault("case-twin")) strcpy(entry, "TEST_SUM3");
+    if (i == 1 && Fault("bom-entry")) strcpy(entry, "\xEF\xBB\xBFTest_Negate");
     *paramCount = i == 0 ? 4 : 2;
     if (i == 0 && Fault("many-params")) *paramCount = 65535;
-    for (uint32_t p = 0; p < *paramCount; ++p) types[p] = 0;
+    const uint32_t written = i == 0 && Fault("unwritten-type") ? 3 : *paramCount;
+    for (uint32_t p = 0; p < written; ++p) types[p] = 0;
     if (i == 0 && Fault("bad-type")) types[2] = 7;
 }
 
@@ -102,17 +121,24 @@ EXPORT void SetLanguage(const uint16_t *language) { (void)language; }
 EXPORT void Test_Sum3(double *result, const double *a, const double *b, const double *c) { *result = *a + *b + *c; }
 
 EXPORT void Test_Negate(double *result, const double *a) {
+#ifndef __wasm__
     if (*a == 1000 && Fault("throw-on-1000")) Throw();
+#endif
+    if (*a == 1000 && Fault("abort-on-1000")) abort();
     *result = -*a;
 }
 
 EXPORT void SUM(double *result, const double *a) { *result = 1000 + *a; }
+EXPORT void TEST_SUM3(double *result, const double *a) { *result = 2000 + *a; }
 
 static const char *const aVersionInfo[6] = {"12:00:00", "Jan  1 2026", "1", "m1", "1", "test"};
 static const char *const aNullEntries[6] = {"12:00:00", NULL, "1", NULL, "1", NULL};
 
 EXPORT const char *const *GetVersionInfo(void) {
     if (Fault("null-version")) return NULL;
+#ifdef __wasm__
+    if (Fault("wild-version")) return (const char *const *)(uintptr_t)-4;
+#endif
     return Fault("null-entries") ? aNullEntries : aVersionInfo;
 }
 

@@ -36,27 +36,40 @@ export function dateConversion({ nullDate = { year: 1899, month: 12, day: 30 }, 
 
 // What a cell computes, for a date conversion: the inputs translated (the third input of a
 // function of three is its mode, passed unchanged; every other input is a date), the add-in
-// called, a result that is not finite turned into #NUM!. Made once per function and conversion.
+// called, a result that is not finite turned into #NUM!. A date that converts to no day (the
+// phantom 29 February 1900, or what an engine of another copy hands over) is #VALUE!; a trap or
+// an exception out of the module is #VALUE! of this cell alone. Made once per function and conversion.
 function computation(fn, call, CellError, ErrorType) {
   const result = (r) => (Number.isFinite(r) ? r : new CellError(ErrorType.NUM));
-  const phantom = () => new CellError(ErrorType.VALUE);  // 29 February 1900, a day that never was
+  const noDay = () => new CellError(ErrorType.VALUE);
+  const date = (serial, toAddin) => {
+    const day = typeof serial === 'number' ? toAddin(serial) : NaN;
+    return Number.isFinite(day) ? day : undefined;
+  };
+  const guarded = (compute) => (...args) => {
+    try {
+      return compute(...args);
+    } catch (error) {
+      return new CellError(ErrorType.VALUE, `the add-in failed: ${error}`);
+    }
+  };
   const made = new WeakMap();
   return (toAddin) => {
     if (made.has(toAddin)) return made.get(toAddin);
-    const compute = fn.inputs === 3
+    const compute = guarded(fn.inputs === 3
       ? (a, b, mode) => {
-          const x = toAddin(a), y = toAddin(b);
-          return x === undefined || y === undefined ? phantom() : result(call(x, y, mode));
+          const x = date(a, toAddin), y = date(b, toAddin);
+          return x === undefined || y === undefined ? noDay() : result(call(x, y, mode));
         }
       : fn.inputs === 1
       ? (a) => {
-          const x = toAddin(a);
-          return x === undefined ? phantom() : result(call(x));
+          const x = date(a, toAddin);
+          return x === undefined ? noDay() : result(call(x));
         }
       : (...args) => {
-          const inputs = args.map(toAddin);
-          return inputs.includes(undefined) ? phantom() : result(call(...inputs));
-        };
+          const inputs = args.map((a) => date(a, toAddin));
+          return inputs.includes(undefined) ? noDay() : result(call(...inputs));
+        });
     made.set(toAddin, compute);
     return compute;
   };
@@ -64,8 +77,8 @@ function computation(fn, call, CellError, ErrorType) {
 
 /**
  * Makes the plugin and its translations for HyperFormula.registerFunctionPlugin. Options: the
- * add-in (already loaded), or a source for loadAddin; the hyperformula module (by default
- * imported as 'hyperformula').
+ * add-in (already loaded), or a source for loadAddin; the hyperformula module whose engine will
+ * use the plugin (by default imported as 'hyperformula': from CommonJS pass require('hyperformula')).
  */
 export async function createHyperFormulaPlugin({ addin, source, hyperformula } = {}) {
   const hf = hyperformula ?? (await import('hyperformula'));
@@ -80,14 +93,25 @@ export async function createHyperFormulaPlugin({ addin, source, hyperformula } =
     return conversions.get(config);
   };
 
-  class DfaPlugin extends FunctionPlugin {}
+  // An engine from another copy of HyperFormula (its CommonJS build beside the ES module one)
+  // hands over values this copy does not recognise: refused when the engine makes the plugin.
+  class DfaPlugin extends FunctionPlugin {
+    constructor(interpreter) {
+      super(interpreter);
+      const builtIn = interpreter?.functionRegistry?.getFunctionPlugin?.('DATE');
+      if (builtIn && !(builtIn.prototype instanceof FunctionPlugin))
+        throw new Error('dfa-dates: this engine is from another copy of HyperFormula than the plugin; ' +
+          'pass that copy: createHyperFormulaPlugin({ hyperformula: require(\'hyperformula\') })');
+    }
+  }
   DfaPlugin.implementedFunctions = {};
   const translations = { enGB: {} };
   const problems = [];
   for (const fn of loaded.functions) {
     const name = fn.entryName.toUpperCase();
-    // The engine's own functions stay the engine's.
-    if (taken.has(name) || !/^[A-Z][A-Z0-9._]*$/.test(name)) {
+    // The engine's own functions stay the engine's; of two entries equal in capitals, the first.
+    const clash = taken.has(name) || !/^[A-Z][A-Z0-9._]*$/.test(name) || Object.hasOwn(DfaPlugin.implementedFunctions, name);
+    if (clash) {
       problems.push(`the add-in's function ${JSON.stringify(fn.entryName)} cannot be ${name} in HyperFormula; not registered`);
       continue;
     }

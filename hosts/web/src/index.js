@@ -16,40 +16,72 @@ import {
   DFA_PARAM_DOUBLE_PTR as PARAM_DOUBLE_PTR,
   DFA_VERSION_INFO_COUNT as VERSION_INFO_COUNT,
 } from './constants.js';
+import * as browserFiles from './read-file.js';
+import { printable } from './printable.js';
 
 const MAX_DESCRIPTION = 64 * 1024;
 const PAGE = 65536;
 const DEFAULT_LANGUAGE = 0x0409;
+// A flood of broken entries is summed up rather than listed; names are shown at most this long.
+const MAX_LISTED_PROBLEMS = 20;
+const NAME_BYTES_SHOWN = 64;
 
 // The scratch area: a result, three inputs, the handshake's 16-bit values, two text buffers, and
 // room for every parameter type a 16-bit count can report.
 const LAYOUT = { result: 0, inputs: 8, u16a: 32, u16b: 34, text1: 64, text2: 64 + TEXT_BUFFER_SIZE, types: 1024 };
+const REGISTRATION = ['GetFunctionCount', 'GetFunctionData', 'GetParameterDescription', 'SetLanguage'];
 const SCRATCH_PAGES = Math.ceil((LAYOUT.types + 4 * 65535) / PAGE);
+// Types the module did not write.
+const UNWRITTEN = -0x80000000;
 
-const decoder = new TextDecoder('utf-8');
+// A byte-order mark is part of the text: a name that starts with one is not the name without it.
+const decoder = new TextDecoder('utf-8', { ignoreBOM: true });
+const strictDecoder = new TextDecoder('utf-8', { ignoreBOM: true, fatal: true });
 
-async function moduleFrom(source) {
-  if (source instanceof WebAssembly.Module) return source;
-  if (source instanceof ArrayBuffer || ArrayBuffer.isView(source)) return WebAssembly.compile(source);
-  const url = source === undefined ? new URL('./dfa.wasm', import.meta.url) : new URL(String(source), import.meta.url);
-  if (url.protocol === 'file:') {
-    const { readFile } = await import('node:fs/promises');
-    return WebAssembly.compile(await readFile(url));
-  }
-  const response = await fetch(url);
-  if (!response.ok) throw new Error(`cannot load ${url}: HTTP ${response.status}`);
-  return WebAssembly.compile(await response.arrayBuffer());
+const WASM_MAGIC = [0x00, 0x61, 0x73, 0x6d];
+
+function compile(bytes, where) {
+  const view = bytes instanceof ArrayBuffer ? new Uint8Array(bytes) : new Uint8Array(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+  if (view.length < 8 || WASM_MAGIC.some((b, i) => view[i] !== b)) throw new Error(`cannot load ${where}: not a WebAssembly module`);
+  return WebAssembly.compile(view);
 }
 
-// Loads the add-in: from the dfa.wasm beside this file, or from a URL, bytes or a compiled
+async function compileResponse(response, where) {
+  if (!response.ok) throw new Error(`cannot load ${where}: HTTP ${response.status}`);
+  return compile(await response.arrayBuffer(), where);
+}
+
+// Node.js reads local files, through the package's #read-file (its `node` condition). Elsewhere
+// there are none: bundlers resolve that import to the file that refuses, and a page or worker
+// without a bundler never makes it.
+const localFiles = () => (globalThis.process?.versions?.node ? import('#read-file') : browserFiles);
+
+// The module and what to call it in messages.
+async function moduleFrom(source) {
+  if (source instanceof WebAssembly.Module) return [source, 'the add-in'];
+  if (source instanceof ArrayBuffer || ArrayBuffer.isView(source)) return [await compile(source, 'the bytes given'), 'the add-in'];
+  if (typeof Response === 'function' && source instanceof Response) {
+    const where = source.url || 'the response given';
+    return [await compileResponse(source, where), where];
+  }
+  const files = await localFiles();
+  // The literal URL lets bundlers see the module and copy it beside what they build.
+  const url = source === undefined ? new URL('./dfa.wasm', import.meta.url) : new URL(String(source), files.baseURL());
+  const where = url.href;
+  if (url.protocol === 'file:') return [await compile(await files.readLocalFile(url), where), where];
+  return [await compileResponse(await fetch(url), where), where];
+}
+
+// Loads the add-in: from the dfa.wasm beside this file, or from a URL (a relative one resolved
+// against the page, or in Node.js the working directory), a fetch Response, bytes or a compiled
 // module. The language is the host's LANGID, announced last.
 export async function loadAddin(source, { language = DEFAULT_LANGUAGE } = {}) {
-  const module = await moduleFrom(source);
+  const [module, where] = await moduleFrom(source);
   const needs = WebAssembly.Module.imports(module);
   if (needs.length > 0)
-    throw new Error(`the add-in imports what a host does not give: ${needs.map((i) => `${i.module}.${i.name}`).join(', ')}`);
+    throw new Error(`${where} imports what a host does not give: ${needs.map((i) => `${i.module}.${i.name}`).join(', ')}`);
   const instance = await WebAssembly.instantiate(module, {});
-  return new Addin(instance, language);
+  return new Addin(instance, language, where);
 }
 
 class Addin {
@@ -58,29 +90,31 @@ class Addin {
   #scratch;
   #byName = new Map();
   #f64 = null;
+  #unreported = 0;
 
-  constructor(instance, language) {
+  constructor(instance, language, where) {
     this.#exports = instance.exports;
     this.#memory = this.#exports.memory;
-    if (!(this.#memory instanceof WebAssembly.Memory)) throw new Error('the add-in exports no memory');
-    if (typeof this.#exports._initialize === 'function') this.#exports._initialize();
-    this.#scratch = this.#memory.grow(SCRATCH_PAGES) * PAGE;
-    this.#f64 = new Float64Array(this.#memory.buffer, this.#scratch, 4);
+    if (!(this.#memory instanceof WebAssembly.Memory)) throw new Error(`${where} exports no memory`);
+    const missing = REGISTRATION.find((name) => !this.#export(name));
+    if (missing) throw new Error(`${where} does not export ${missing}`);
     /** One line for each function the add-in registers that a host cannot call. */
     this.problems = [];
-    /** The functions a host can call, in the add-in's order. */
-    this.functions = Object.freeze(this.#handshake(language));
+    // A trap, or an exception out of the module, ends the handshake: the add-in is refused.
+    try {
+      if (typeof this.#exports._initialize === 'function') this.#exports._initialize();
+      this.#scratch = this.#memory.grow(SCRATCH_PAGES) * PAGE;
+      this.#f64 = new Float64Array(this.#memory.buffer, this.#scratch, 4);
+      /** The functions a host can call, in the add-in's order. */
+      this.functions = Object.freeze(this.#handshake(language));
+    } catch (error) {
+      throw new Error(`${where} failed in its handshake: ${error}`, { cause: error });
+    }
   }
 
   #export(name) {
     const fn = this.#exports[name];
     return typeof fn === 'function' ? fn : undefined;
-  }
-
-  #registration(name) {
-    const fn = this.#export(name);
-    if (!fn) throw new Error(`the add-in does not export ${name}`);
-    return fn;
   }
 
   // Views are made anew for each access: the module may grow its memory, which replaces the buffer.
@@ -92,21 +126,26 @@ class Addin {
     return this.#scratch + offset;
   }
 
-  // A text the module wrote or points to: up to its terminator, at most max bytes, within memory.
-  #text(pointer, max = TEXT_BUFFER_SIZE - 1) {
+  // The bytes of a text the module wrote or points to: up to its terminator, at most max bytes,
+  // within memory. Pointers are unsigned: a module's i32 arrives in JavaScript signed.
+  #bytes(pointer, max = TEXT_BUFFER_SIZE - 1) {
     const bytes = new Uint8Array(this.#memory.buffer);
-    if (!Number.isInteger(pointer) || pointer <= 0 || pointer >= bytes.length) return null;
+    if (!Number.isInteger(pointer)) return null;
+    pointer >>>= 0;
+    if (pointer === 0 || pointer >= bytes.length) return null;
     const end = Math.min(pointer + max, bytes.length);
     let stop = pointer;
     while (stop < end && bytes[stop] !== 0) ++stop;
-    return decoder.decode(bytes.subarray(pointer, stop));
+    return bytes.slice(pointer, stop);
+  }
+
+  #text(pointer, max) {
+    const bytes = this.#bytes(pointer, max);
+    return bytes && decoder.decode(bytes);
   }
 
   #handshake(language) {
-    const getCount = this.#registration('GetFunctionCount');
-    const getData = this.#registration('GetFunctionData');
-    const getParam = this.#registration('GetParameterDescription');
-    const setLanguage = this.#registration('SetLanguage');
+    const [getCount, getData, getParam, setLanguage] = REGISTRATION.map((name) => this.#export(name));
     const view = () => this.#view();
     view().setUint16(this.#at(LAYOUT.u16a), 0, true);
     getCount(this.#at(LAYOUT.u16a));
@@ -118,17 +157,18 @@ class Addin {
       v.setUint16(this.#at(LAYOUT.u16a), i, true);
       v.setUint16(this.#at(LAYOUT.u16b), 0, true);
       new Uint8Array(this.#memory.buffer, this.#at(LAYOUT.text1), 2 * TEXT_BUFFER_SIZE).fill(0);
-      new Int32Array(this.#memory.buffer, this.#at(LAYOUT.types), MAX_PARAMETERS).fill(-1);
+      new Int32Array(this.#memory.buffer, this.#at(LAYOUT.types), MAX_PARAMETERS).fill(UNWRITTEN);
       getData(this.#at(LAYOUT.u16a), this.#at(LAYOUT.text1), this.#at(LAYOUT.u16b), this.#at(LAYOUT.types), this.#at(LAYOUT.text2));
       const paramCount = view().getUint16(this.#at(LAYOUT.u16b), true);
       if (paramCount === 0) continue; // the index names no function
-      const entryName = this.#text(this.#at(LAYOUT.text1));
+      const entryBytes = this.#bytes(this.#at(LAYOUT.text1));
       const nameText = this.#text(this.#at(LAYOUT.text2));
-      const problem = this.#check(entryName, paramCount, functions);
+      const problem = this.#check(entryBytes, paramCount, functions);
       if (problem) {
-        this.problems.push(`function ${i} ${problem}`);
+        this.#reject(`function ${i} ${problem}`);
         continue;
       }
+      const entryName = strictDecoder.decode(entryBytes);
       const parameters = [];
       for (let p = 0; p < paramCount; ++p) {
         const w = view();
@@ -147,18 +187,35 @@ class Addin {
     return functions;
   }
 
-  #check(entryName, paramCount, functions) {
-    if (!entryName) return 'has an empty entry name';
-    const what = JSON.stringify(entryName);
+  // Why a function the module reports cannot be called, or null; the same words as the native hosts.
+  #check(entryBytes, paramCount, functions) {
+    if (entryBytes.length === 0) return 'has an empty entry name';
+    const what = `'${printable(entryBytes, NAME_BYTES_SHOWN)}'`;
     if (paramCount > MAX_PARAMETERS)
       return `${what} has ${paramCount} parameters; supported are 1 to ${MAX_PARAMETERS}, the result included`;
     const types = new Int32Array(this.#memory.buffer, this.#at(LAYOUT.types), paramCount);
     for (let p = 0; p < paramCount; ++p)
       if (types[p] !== PARAM_DOUBLE_PTR)
-        return `${what}: parameter ${p} has type ${types[p]}; only 0, a pointer to a double, is supported`;
+        return `${what}: parameter ${p} has type ${types[p] === UNWRITTEN ? '(not written)' : types[p]}; only 0, a pointer to a double, is supported`;
+    let entryName;
+    try {
+      entryName = strictDecoder.decode(entryBytes);
+    } catch {
+      return `${what} is not exported by the library`;  // no export's name is invalid UTF-8
+    }
     if (functions.some((f) => f.entryName === entryName)) return `${what} is registered twice`;
-    if (!this.#export(entryName)) return `${what} is not exported by the add-in`;
+    if (!this.#export(entryName)) return `${what} is not exported by the library`;
     return null;
+  }
+
+  #reject(problem) {
+    if (this.problems.length < MAX_LISTED_PROBLEMS) {
+      this.problems.push(problem);
+      return;
+    }
+    ++this.#unreported;
+    if (this.#unreported === 1) this.problems.push('');
+    this.problems[this.problems.length - 1] = `and ${this.#unreported} more functions that cannot be called`;
   }
 
   // The scratch area's doubles (result, then the inputs). Growing the memory detaches the buffer
@@ -224,7 +281,7 @@ class Addin {
   /** The version record: six strings (null where the module's pointer is), or null. */
   versionInfo() {
     const fn = this.#export('GetVersionInfo');
-    const record = fn ? fn() : 0;
+    const record = fn ? fn() >>> 0 : 0;
     const bytes = this.#memory.buffer.byteLength;
     if (!record || record + 4 * VERSION_INFO_COUNT > bytes) return null;
     const v = this.#view();

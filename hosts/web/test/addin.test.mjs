@@ -4,7 +4,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { loadAddin } from 'dfa';
+import { loadAddin } from 'dfa-dates';
 
 const addin = await loadAddin();
 const ONE_DATE = ['QvDate_IsLeapYear', 'QvDate_DaysInMonth', 'QvDate_DaysInYear', 'QvDate_WeeksInYear'];

@@ -5,7 +5,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { HyperFormula } from 'hyperformula';
-import { createHyperFormulaPlugin, dateConversion } from 'dfa/hyperformula';
+import { createHyperFormulaPlugin, dateConversion } from 'dfa-dates/hyperformula';
 
 const { plugin, translations, addin, problems } = await createHyperFormulaPlugin();
 HyperFormula.registerFunctionPlugin(plugin, translations);
