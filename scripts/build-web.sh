@@ -6,8 +6,9 @@
 # everything it loads into build-web/demo/, to be served as static files from any folder.
 #   build-web.sh          build and assemble
 #   build-web.sh test     also run the package's tests in Node.js, against the native dfa-host
-#                         (DFA_HOST, default build/dfa-host, built if missing), and the page in
-#                         headless Chromium
+#                         (DFA_HOST, default build/dfa-host, built if missing) and the misbehaving
+#                         add-in, the page in headless Chromium, and the package's consumers
+#                         (build-web/consumers: bundlers, a worker, CommonJS, TypeScript)
 #   build-web.sh screenshot   also photograph the page for the README: hosts/web/demo/page.png
 set -eu
 cd "$(dirname "$0")/.."
@@ -22,7 +23,7 @@ tarball=$(ls "$out"/dfa-dates-*.tgz)
 # An empty folder that installs the package as a user would.
 rm -rf "$out/try"
 mkdir -p "$out/try"
-(cd "$out/try" && npm init -y >/dev/null && npm install --silent --no-audit --no-fund "../$(basename "$tarball")" hyperformula@3)
+(cd "$out/try" && npm init -y >/dev/null && npm install --silent --no-audit --no-fund "../$(basename "$tarball")" hyperformula@3 playwright-core@1)
 
 rm -rf "$out/demo"
 mkdir -p "$out/demo/dfa" "$out/demo/hyperformula"
@@ -33,8 +34,13 @@ echo "built $tarball, $out/demo/ ($(wc -c <"$out/wasm/dfa.wasm") bytes of WebAss
 
 if [ "${1:-}" = test ]; then
     host=$(sh scripts/native-host.sh)
-    cp hosts/web/test/*.test.mjs "$out/try/"
-    (cd "$out/try" && DFA_HOST="$host" DFA_DEMO_DIR="$PWD/../demo" DFA_FAULTS_DIR="$PWD/../wasm/faults" node --test ./*.test.mjs)
+    # Consumers of the packed package, beside the bundlers they are built with.
+    rm -rf "$out/consumers"
+    cp -r hosts/web/test/consumers "$out/consumers"
+    (cd "$out/consumers" && npm install --silent --no-audit --no-fund && npm install --silent --no-audit --no-fund --no-save "../$(basename "$tarball")")
+    cp hosts/web/test/*.mjs "$out/try/"
+    (cd "$out/try" && DFA_HOST="$host" DFA_DEMO_DIR="$PWD/../demo" DFA_FAULTS_DIR="$PWD/../wasm/faults" \
+        DFA_CONSUMERS_DIR="$PWD/../consumers" node --test ./*.test.mjs)
 fi
 
 if [ "${1:-}" = screenshot ]; then

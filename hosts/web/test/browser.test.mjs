@@ -3,15 +3,9 @@
 // table as the page computes it (DFA_DEMO_DIR is the assembled page, DFA_CHROMIUM the browser).
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { createServer } from 'node:http';
-import { readFile } from 'node:fs/promises';
-import { execFile } from 'node:child_process';
-import { extname, join, normalize } from 'node:path';
-import { mkdtempSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { serving, inPage } from './chromium.mjs';
 
 const root = process.env.DFA_DEMO_DIR;
-const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.css': 'text/css' };
 
 // What Gnumeric computes for the same workbook (examples/dates.gnumeric): weeks, weeks ISO,
 // months, months ISO, years, years ISO; then leap year, days in month and year, ISO weeks.
@@ -20,23 +14,7 @@ const DIFFERENCES = [[0, 1, 0, 0, 0, 0], [-1, -1, 0, -1, 0, -1], [2, 2, 0, 0, 0,
 const ONE_DATE = [[0, 28, 365, 52], [1, 31, 366, 52], [1, 29, 366, 53], [0, 30, 365, 52], [0, 28, 365, 53], [1, 31, 366, 53], [0, 31, 365, 53]];
 
 test('the page computes the example table in Chromium', { skip: !root && 'DFA_DEMO_DIR names no page', timeout: 120000 }, async () => {
-  const server = createServer(async (request, response) => {
-    const path = normalize(join(root, decodeURIComponent(new URL(request.url, 'http://x').pathname)));
-    try {
-      const body = await readFile(path.endsWith('/') ? join(path, 'index.html') : path);
-      response.writeHead(200, { 'content-type': TYPES[extname(path) || '.html'] ?? 'application/octet-stream' }).end(body);
-    } catch {
-      response.writeHead(404).end();
-    }
-  });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  const url = `http://127.0.0.1:${server.address().port}/`;
-  const dom = await new Promise((resolve, reject) =>
-    execFile(process.env.DFA_CHROMIUM ?? 'chromium', ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic',
-      '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      `--user-data-dir=${mkdtempSync(join(tmpdir(), 'dfa-chromium-'))}`, '--virtual-time-budget=20000', '--dump-dom', url],
-    { maxBuffer: 1 << 24, timeout: 100000 }, (error, stdout) => (error ? reject(error) : resolve(stdout))));
-  server.close();
+  const dom = await serving(root, (url) => inPage(url, () => document.body.dataset.ready, () => document.documentElement.outerHTML));
   assert.match(dom, /<body data-ready="true">/);
   const cells = (table) => [...dom.split(`id="${table}"`)[1].split('</table>')[0].matchAll(/data-formula="([^"]*)">([^<]*)</g)]
     .map(([, formula, value]) => [formula, value]);
