@@ -14,8 +14,11 @@ export function createHyperFormulaPlugin(options?: {
   /** An add-in already loaded with loadAddin. */
   addin?: Addin;
   /** Where to load the add-in from, as for loadAddin. */
-  source?: string | URL | ArrayBuffer | ArrayBufferView | WebAssembly.Module;
-  /** The hyperformula module, where it cannot be imported by that name (a page without an import map). */
+  source?: string | URL | Response | ArrayBuffer | ArrayBufferView | WebAssembly.Module;
+  /**
+   * The hyperformula module whose engine uses the plugin: window.HyperFormula on a page without
+   * a bundler, require('hyperformula') in CommonJS. By default imported as 'hyperformula'.
+   */
   hyperformula?: any;
 }): Promise<DfaHyperFormulaPlugin>;
 

@@ -36,9 +36,10 @@ export interface Addin {
 
 /**
  * Instantiates the add-in and runs its registration handshake: from the dfa.wasm beside this
- * module by default, or from a URL, the module's bytes, or a compiled module.
+ * module by default, or from a URL (a relative one against the page, or in Node.js the working
+ * directory), a fetch Response, the module's bytes, or a compiled module.
  */
 export function loadAddin(
-  source?: string | URL | ArrayBuffer | ArrayBufferView | WebAssembly.Module,
+  source?: string | URL | Response | ArrayBuffer | ArrayBufferView | WebAssembly.Module,
   options?: { language?: number },
 ): Promise<Addin>;

@@ -5,7 +5,8 @@
 // =QVDATE_WEEKSINYEAR(DATE(2026,1,1)), 53; a page shows it as its title.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
+import { execFileSync, spawn } from 'node:child_process';
+import { createServer } from 'node:net';
 import { copyFileSync, mkdirSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { serving, inPage } from './chromium.mjs';
@@ -38,6 +39,23 @@ test('webpack: no configuration file, no warning but the size of HyperFormula', 
 test('Vite: built for a page in a folder of its own (--base ./)', options, async () => {
   npx('vite', 'build', '--outDir', 'vite', '--base', './', '--logLevel', 'warn');
   assert.equal(await title('vite/'), '53');
+});
+
+test('Vite: its development server, which prebundles dependencies', options, async () => {
+  const port = await new Promise((resolve) => {
+    const probe = createServer().listen(0, '127.0.0.1', () => {
+      const { port: free } = probe.address();
+      probe.close(() => resolve(free));
+    });
+  });
+  const server = spawn('npx', ['--no-install', 'vite', '--host', '127.0.0.1', '--port', String(port), '--strictPort'],
+    { cwd: dir, stdio: ['ignore', 'pipe', 'inherit'], detached: true });
+  try {
+    await new Promise((resolve) => server.stdout.on('data', (d) => String(d).includes(String(port)) && resolve()));
+    assert.equal(await inPage(`http://127.0.0.1:${port}/`, () => document.title !== 'not computed', () => document.title), '53');
+  } finally {
+    process.kill(-server.pid);
+  }
 });
 
 test('a module worker, without a bundler', options, async () => {
