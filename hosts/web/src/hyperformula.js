@@ -5,75 +5,10 @@
 // through, other text #VALUE!); dates are translated from the engine's date system, as its
 // configuration has it, to the add-in's serials; a result that is not finite is #NUM!.
 import { loadAddin } from './index.js';
+import { computation, dateConversion, sheetFunctions } from './sheet-functions.js';
 
-// Days from 1 January of year 0 to a date of the proleptic Gregorian calendar.
-function daysFromCivil(year, month, day) {
-  const y = month <= 2 ? year - 1 : year;
-  const era = Math.floor(y / 400);
-  const yearOfEra = y - era * 400;
-  const dayOfYear = Math.floor((153 * (month + (month > 2 ? -3 : 9)) + 2) / 5) + day - 1;
-  return era * 146097 + yearOfEra * 365 + Math.floor(yearOfEra / 4) - Math.floor(yearOfEra / 100) + dayOfYear;
-}
+export { dateConversion };
 
-const ADDIN_NULL_DATE = daysFromCivil(1899, 12, 30);
-const LAST_OF_FEBRUARY_1900 = daysFromCivil(1900, 2, 28);
-
-// The engine counts days from its null date; with leapYear1900 it counts a 29 February 1900 that
-// never was, so every day after 28 February 1900 is one further on. Returns the add-in's serial
-// of the same day and time, or undefined for that phantom day.
-export function dateConversion({ nullDate = { year: 1899, month: 12, day: 30 }, leapYear1900 = false } = {}) {
-  const countOf = (days) => days + (leapYear1900 && days > LAST_OF_FEBRUARY_1900 ? 1 : 0);
-  const start = countOf(daysFromCivil(nullDate.year, nullDate.month, nullDate.day));
-  const phantom = LAST_OF_FEBRUARY_1900 + 1; // its place in the engine's count
-  return (serial) => {
-    const count = serial + start;
-    if (!leapYear1900) return count - ADDIN_NULL_DATE;
-    const whole = Math.floor(count);
-    if (whole === phantom) return undefined;
-    return (whole > phantom ? count - 1 : count) - ADDIN_NULL_DATE;
-  };
-}
-
-// What a cell computes, for a date conversion: the inputs translated (the third input of a
-// function of three is its mode, passed unchanged; every other input is a date), the add-in
-// called, a result that is not finite turned into #NUM!. A date that converts to no day (the
-// phantom 29 February 1900, or what an engine of another copy hands over) is #VALUE!; a trap or
-// an exception out of the module is #VALUE! of this cell alone. Made once per function and conversion.
-function computation(fn, call, CellError, ErrorType) {
-  const result = (r) => (Number.isFinite(r) ? r : new CellError(ErrorType.NUM));
-  const noDay = () => new CellError(ErrorType.VALUE);
-  const date = (serial, toAddin) => {
-    const day = typeof serial === 'number' ? toAddin(serial) : NaN;
-    return Number.isFinite(day) ? day : undefined;
-  };
-  const guarded = (compute) => (...args) => {
-    try {
-      return compute(...args);
-    } catch (error) {
-      return new CellError(ErrorType.VALUE, `the add-in failed: ${error}`);
-    }
-  };
-  const made = new WeakMap();
-  return (toAddin) => {
-    if (made.has(toAddin)) return made.get(toAddin);
-    const compute = guarded(fn.inputs === 3
-      ? (a, b, mode) => {
-          const x = date(a, toAddin), y = date(b, toAddin);
-          return x === undefined || y === undefined ? noDay() : result(call(x, y, mode));
-        }
-      : fn.inputs === 1
-      ? (a) => {
-          const x = date(a, toAddin);
-          return x === undefined ? noDay() : result(call(x));
-        }
-      : (...args) => {
-          const inputs = args.map((a) => date(a, toAddin));
-          return inputs.includes(undefined) ? noDay() : result(call(...inputs));
-        });
-    made.set(toAddin, compute);
-    return compute;
-  };
-}
 
 /**
  * Makes the plugin and its translations for HyperFormula.registerFunctionPlugin. Options: the
@@ -85,6 +20,7 @@ export async function createHyperFormulaPlugin({ addin, source, hyperformula } =
   const { FunctionPlugin, FunctionArgumentType, CellError, ErrorType } = hf;
   const HyperFormula = hf.HyperFormula ?? hf;
   const loaded = addin ?? (await loadAddin(source));
+  const errors = { value: (message) => new CellError(ErrorType.VALUE, message), num: () => new CellError(ErrorType.NUM) };
   const taken = new Set(HyperFormula.getRegisteredFunctionNames('enGB'));
   // One conversion per engine configuration, made at its first cell.
   const conversions = new WeakMap();
@@ -106,21 +42,15 @@ export async function createHyperFormulaPlugin({ addin, source, hyperformula } =
   }
   DfaPlugin.implementedFunctions = {};
   const translations = { enGB: {} };
-  const problems = [];
-  for (const fn of loaded.functions) {
-    const name = fn.entryName.toUpperCase();
-    // The engine's own functions stay the engine's; of two entries equal in capitals, the first.
-    const clash = taken.has(name) || !/^[A-Z][A-Z0-9._]*$/.test(name) || Object.hasOwn(DfaPlugin.implementedFunctions, name);
-    if (clash) {
-      problems.push(`the add-in's function ${JSON.stringify(fn.entryName)} cannot be ${name} in HyperFormula; not registered`);
-      continue;
-    }
+  // The engine's own functions stay the engine's.
+  const { named, problems } = sheetFunctions(loaded.functions, (name) => taken.has(name), 'HyperFormula');
+  for (const { fn, name } of named) {
     const method = `dfa${fn.index}`;
     DfaPlugin.implementedFunctions[name] = {
       method,
       parameters: Array.from({ length: fn.inputs }, () => ({ argumentType: FunctionArgumentType.NUMBER })),
     };
-    const compute = computation(fn, loaded.bind(fn.entryName), CellError, ErrorType);
+    const compute = computation(fn, loaded.bind(fn.entryName), errors);
     DfaPlugin.prototype[method] = function (ast, state) {
       return this.runFunction(ast.args, state, this.metadata(name), compute(conversionFor(this.config)));
     };
