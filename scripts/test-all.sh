@@ -62,7 +62,7 @@ build-test-asan/sqlite_date_fuzz -max_total_time="${DFA_SQLITE_FUZZ_SECONDS:-30}
 # folder, its tests run in Node.js against this build's native dfa-host, the page in Chromium.
 t0=$(date +%s)
 DFA_HOST=build-test/dfa-host sh scripts/build-web.sh test
-echo "web          $(($(date +%s) - t0)) s: dfa.wasm, npm package, Node.js and Chromium tests passed" >>"$summary"
+echo "web          $(($(date +%s) - t0)) s: dfa.wasm, npm package, Node.js, Chromium, bundler, Handsontable and Univer tests passed" >>"$summary"
 
 # The DuckDB extension, in the DuckDB of the npm registry, against this build's dfa-host.
 t0=$(date +%s)

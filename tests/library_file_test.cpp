@@ -20,7 +20,9 @@ namespace fs = std::filesystem;
 
 // Files beside the library: a temporary directory may be mounted noexec.
 struct Scratch {
-    fs::path path = fs::path(DFA_LIBRARY_PATH).parent_path() / ("library-file-test-" + std::to_string(getpid()));
+    inline static int count = 0;
+    fs::path path = fs::path(DFA_LIBRARY_PATH).parent_path() /
+                    ("library-file-test-" + std::to_string(getpid()) + "-" + std::to_string(count++));
     ~Scratch() { fs::remove(path); }
     void write(const std::vector<char>& bytes) const {
         fs::remove(path);
@@ -66,3 +68,18 @@ TEST(LibraryFile, ForeignProcessorsFifosAndOtherFilesAreNamed) {
 }
 
 }  // namespace
+
+// What a host checked is what it loads: a file put in the checked one's place before the load
+// (here a library cut short, which the loader would fault on) is not the one loaded.
+TEST(LibraryFile, TheCheckedFileIsTheOneLoaded) {
+    const std::vector<char> library = Library();
+    const Scratch scratch, cut;
+    scratch.write(library);
+    const dfa_host::LibraryFile file(scratch.path.string());
+    ASSERT_EQ(file.problem(), "");
+    cut.write({library.begin(), library.begin() + static_cast<std::ptrdiff_t>(library.size() / 2)});
+    fs::rename(cut.path, scratch.path);
+    const dfa_host::Addin addin(file, 9);
+    ASSERT_TRUE(addin.ok()) << addin.error();
+    EXPECT_EQ(addin.functions().size(), 7u);
+}

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The add-in inside Gnumeric. At start-up the plugin loads libdfa.so from beside itself (or from
-// $DFA_GNUMERIC_LIBRARY), runs the registration handshake and adds every function the add-in
-// reports, under its entry name, to a function group of its own. A cell's call translates its
+// The add-in inside Gnumeric. At start-up the plugin loads libdfa.so from beside itself, runs the
+// registration handshake and adds every function the add-in reports, under its entry name, to a
+// function group of its own. A cell's call translates its
 // dates from the workbook's date system and calls the add-in's export.
 //
 // Nothing here may throw into Gnumeric or bring it down: an add-in that cannot be loaded, or an
@@ -138,14 +138,11 @@ void Register(GnmFuncGroup* group, const dfa_host::FunctionInfo& function) {
     g_registered->push_back(std::move(registered));
 }
 
-// Which plugin answers and with how many functions, for whoever has more than one (the tests).
-bool Verbose() {
-    const char* verbose = std::getenv("DFA_GNUMERIC_VERBOSE");
-    return verbose && *verbose;
-}
+// Which plugin answers and with how many functions, for whoever has more than one: GLib's debug
+// messages of the domain "dfa" (G_MESSAGES_DEBUG=dfa).
+void Debug(const std::string& message) { g_log("dfa", G_LOG_LEVEL_DEBUG, "%s", message.c_str()); }
 
 std::string LibraryPath(GOPlugin* plugin) {
-    if (const char* path = std::getenv("DFA_GNUMERIC_LIBRARY"); path && *path) return path;
     const char* dir = go_plugin_get_dir_name(plugin);
     return std::string(dir ? dir : ".") + "/libdfa.so";
 }
@@ -162,17 +159,18 @@ void go_plugin_init(GOPlugin* plugin, GOCmdContext*) {
     try {
         if (!g_registered) {
             const std::string library = LibraryPath(plugin);
-            if (Verbose()) Complain(std::string("plugin folder ") + go_plugin_get_dir_name(plugin) + ", add-in " + library);
+            Debug(std::string("plugin folder ") + go_plugin_get_dir_name(plugin) + ", add-in " + library);
             const char* locale = std::setlocale(LC_MESSAGES, nullptr);
             const uint16_t language = dfa_host::LanguageId(locale ? locale : "C");
             g_registered = new std::vector<std::unique_ptr<Registered>>;
             // Loaded at every start of Gnumeric: an add-in that would hang or crash it is tried
-            // in a child process first, and left out when it does.
-            if (const std::string problem = dfa_host::ProbeAddin(library, language); !problem.empty()) {
+            // in a process of its own first, and left out when it does; the file tried is the one loaded.
+            const dfa_host::LibraryFile file(library);
+            if (const std::string problem = dfa_host::ProbeAddin(file, language); !problem.empty()) {
                 Complain("the add-in " + dfa_host::PrintablePath(library) + " " + problem + "; its functions are not registered");
                 return;
             }
-            g_addin = new dfa_host::Addin(library, language);
+            g_addin = new dfa_host::Addin(file, language);
             if (!g_addin->ok()) Complain(g_addin->error());
             for (const std::string& problem : g_addin->problems()) Complain(problem);
         }
@@ -181,7 +179,7 @@ void go_plugin_init(GOPlugin* plugin, GOCmdContext*) {
         for (const dfa_host::FunctionInfo& function : g_addin->functions()) Register(group, function);
         // How many of the add-in's functions this plugin answers for: another plugin that
         // registered them first, announced or not, leaves it fewer.
-        if (Verbose()) Complain("registered " + std::to_string(g_registered->size()) + " functions");
+        Debug("registered " + std::to_string(g_registered->size()) + " functions");
     } catch (const std::exception& e) {
         Complain(std::string("cannot register the add-in: ") + e.what());
     } catch (...) {

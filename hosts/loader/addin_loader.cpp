@@ -8,7 +8,6 @@
 #include <array>
 #include <cstring>
 
-#include "library_file.h"
 #include "printable.h"
 
 namespace dfa_host {
@@ -34,22 +33,21 @@ std::string Quoted(std::string_view name) { return "'" + Printable(name, 64) + "
 
 }  // namespace
 
-Addin::Addin(const std::string& path, uint16_t language) : path_(path) {
-    // A name without a slash is for dlopen to search on the system's library path, whose
-    // libraries come from the system; a path is checked before the loader maps it.
-    if (path.find('/') != std::string::npos) {
-        if (std::string problem = LibraryFileProblem(path); !problem.empty()) {
-            error_ = "cannot load " + PrintablePath(path) + ": " + problem;
-            return;
-        }
+Addin::Addin(const std::string& path, uint16_t language) : Addin(LibraryFile(path), language) {}
+
+Addin::Addin(const LibraryFile& file, uint16_t language) : path_(file.path()) {
+    if (!file.problem().empty()) {
+        error_ = "cannot load " + PrintablePath(path_) + ": " + file.problem();
+        return;
     }
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const std::string name = file.loadName();
+    handle_ = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         const char* error = dlerror();
         std::string_view why = error ? error : "unknown error";
         // dlerror names the file itself.
-        if (why.starts_with(path + ": ")) why.remove_prefix(path.size() + 2);
-        error_ = "cannot load " + PrintablePath(path) + ": " + Printable(why, 200);
+        if (why.starts_with(name + ": ")) why.remove_prefix(name.size() + 2);
+        error_ = "cannot load " + PrintablePath(path_) + ": " + Printable(why, 200);
         return;
     }
     handshake(language);

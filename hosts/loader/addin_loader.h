@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "dfa.h"
+#include "library_file.h"
 
 namespace dfa_host {
 
@@ -36,6 +37,7 @@ struct FunctionInfo {
 class Addin {
 public:
     // Loads the library and runs the handshake, announcing the host's language last.
+    Addin(const LibraryFile& file, uint16_t language);
     Addin(const std::string& path, uint16_t language);
     ~Addin();
     Addin(const Addin&) = delete;

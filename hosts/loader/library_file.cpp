@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace dfa_host {
@@ -144,13 +145,19 @@ std::string Problem(int fd, const ElfHeader* own) {
 
 }  // namespace
 
-std::string LibraryFileProblem(const std::string& path) {
+std::string LibraryFileProblem(const std::string& path) { return LibraryFile(path).problem(); }
+
+LibraryFile::LibraryFile(std::string path) : path_(std::move(path)) {
+    if (path_.find('/') == std::string::npos) return;
     // Opened without blocking, so that a FIFO cannot hold the host up here either.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::strerror(errno);
-    std::string problem = Problem(fd, OwnHeader());
-    close(fd);
-    return problem;
+    fd_ = open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    problem_ = fd_ < 0 ? std::strerror(errno) : Problem(fd_, OwnHeader());
 }
+
+LibraryFile::~LibraryFile() {
+    if (fd_ >= 0) close(fd_);
+}
+
+std::string LibraryFile::loadName() const { return fd_ < 0 ? path_ : "/proc/self/fd/" + std::to_string(fd_); }
 
 }  // namespace dfa_host

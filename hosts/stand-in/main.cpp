@@ -31,16 +31,16 @@ int Run(int argc, char** argv) {
     if (!parsed.options) return parsed.status;
     const Options& options = *parsed.options;
 
-    const std::string path = options.libPath.empty() ? DefaultLibraryPath() : options.libPath;
-    // check tries the add-in in a child process before this one loads it: an add-in that hangs or
-    // crashes in its handshake or first calls is then reported instead of followed.
+    const LibraryFile file(options.libPath.empty() ? DefaultLibraryPath() : options.libPath);
+    // check tries the add-in in a process of its own before this one loads the same file: an
+    // add-in that hangs or crashes in its handshake or first calls is then reported instead of followed.
     if (options.command == "check") {
-        if (const std::string problem = ProbeAddin(path, options.language); !problem.empty()) {
-            Report("the add-in " + PrintablePath(path) + " " + problem);
+        if (const std::string problem = ProbeAddin(file, options.language); !problem.empty()) {
+            Report("the add-in " + PrintablePath(file.path()) + " " + problem);
             return kExitFailure;
         }
     }
-    const Addin addin(path, options.language);
+    const Addin addin(file, options.language);
     if (!addin.ok()) {
         Report(addin.error());
         return kExitFailure;

@@ -24,7 +24,7 @@ std::string Usage() {
            "                       blank lines and lines starting with # are skipped, a line that fails\n"
            "                       (or is too long: " + std::to_string(kMaxLineBytes) + " bytes at most) prints 'error' in its place\n"
            "  info                 the version record and the component description\n"
-           "  check                try the add-in in a child process first (handshake and a few calls of\n"
+           "  check                try the add-in in a process of its own first (handshake and a few calls of\n"
            "                       every function, " + std::to_string(kProbeSeconds) + " seconds), then load it: 'ok' or what is wrong\n"
            "options:\n"
            "  --lib PATH           the add-in to load (default: libdfa.so of this installation)\n"

@@ -223,9 +223,9 @@ TEST(Gnumeric, HelpExamplesGiveTheirResults) {
 }
 
 TEST(Gnumeric, MissingLibraryIsOneClearMessage) {
-    const auto sheet = Recalculate({false, {{"=QvDate_IsLeapYear(1)"}}}, "missing-library",
-                                   {"DFA_GNUMERIC_LIBRARY=/nonexistent/libdfa.so"});
-    EXPECT_NE(sheet.errors.find("dfa: cannot load /nonexistent/libdfa.so: No such file or directory"),
+    const auto sheet = Recalculate({false, {{"=QvDate_IsLeapYear(1)"}}}, "missing-library", {}, "/nonexistent/libdfa.so");
+    EXPECT_NE(sheet.errors.find("dfa: cannot load " + std::string(DFA_TEST_WORK_DIR) +
+                                "/missing-library/plugins/dfa/libdfa.so: No such file or directory"),
               std::string::npos)
         << sheet.errors;
     ASSERT_EQ(sheet.rows.size(), 1u);
@@ -237,7 +237,6 @@ TEST(Gnumeric, MissingLibraryIsOneClearMessage) {
 // 5 reach it as 2, 3 and 6.)
 TEST(Gnumeric, SurvivesAMisbehavingAddin) {
     const Workbook workbook{false, {{"=Test_Sum3(1,2,3.5)"}, {"=Test_Negate(5)"}, {"=SUM(1,2)"}}};
-    const std::string library = std::string("DFA_GNUMERIC_LIBRARY=") + DFA_MISBEHAVING_ADDIN;
     constexpr const char* kRefused = "its functions are not registered";
     const struct { const char* faults; const char* sum; const char* negate; const char* message; } kTable[] = {
         {"", "8.5", "-6", nullptr},
@@ -255,7 +254,7 @@ TEST(Gnumeric, SurvivesAMisbehavingAddin) {
     };
     for (const auto& row : kTable) {
         const auto sheet = Recalculate(workbook, std::string("misbehaving-") + row.faults,
-                                       {library, std::string("DFA_TEST_FAULTS=") + row.faults});
+                                       {std::string("DFA_TEST_FAULTS=") + row.faults}, DFA_MISBEHAVING_ADDIN);
         ASSERT_EQ(sheet.rows.size(), 3u) << row.faults << ": " << sheet.errors;
         EXPECT_EQ(sheet.rows[0][0], row.sum) << row.faults;
         EXPECT_EQ(sheet.rows[1][0], row.negate) << row.faults;
@@ -271,7 +270,7 @@ TEST(Gnumeric, SurvivesAMisbehavingAddin) {
 // An exception out of a cell's call is that cell's error; the rest of the sheet is computed.
 TEST(Gnumeric, AnExceptionIsTheCellsError) {
     const auto sheet = Recalculate({false, {{"=Test_Negate(1000)"}, {"=Test_Negate(5)"}, {"=SUM(1,2)"}}}, "throw-on-call",
-                                   {std::string("DFA_GNUMERIC_LIBRARY=") + DFA_MISBEHAVING_ADDIN, "DFA_TEST_FAULTS=throw-on-1000"});
+                                   {"DFA_TEST_FAULTS=throw-on-1000"}, DFA_MISBEHAVING_ADDIN);
     ASSERT_EQ(sheet.rows.size(), 3u) << sheet.errors;
     EXPECT_EQ(sheet.rows[0][0], "#VALUE!");
     EXPECT_EQ(sheet.rows[1][0], "-6");
@@ -282,12 +281,14 @@ TEST(Gnumeric, AnExceptionIsTheCellsError) {
 TEST(Gnumeric, TruncatedLibraryIsOneClearMessage) {
     const std::string truncated = std::string(DFA_TEST_WORK_DIR) + "/truncated-libdfa.so";
     dfa_test::Run("head -c 20000 '" + std::string(DFA_LIBRARY_PATH) + "' > '" + truncated + "'");
-    const auto sheet = Recalculate({false, {{"=1+1"}, {"=QvDate_IsLeapYear(1)"}}}, "truncated-library",
-                                   {"DFA_GNUMERIC_LIBRARY=" + truncated});
+    const auto sheet = Recalculate({false, {{"=1+1"}, {"=QvDate_IsLeapYear(1)"}}}, "truncated-library", {}, truncated);
     ASSERT_EQ(sheet.rows.size(), 2u) << sheet.errors;
     EXPECT_EQ(sheet.rows[0][0], "2");
     EXPECT_EQ(sheet.rows[1][0], "#NAME?");
-    EXPECT_NE(sheet.errors.find("dfa: cannot load " + truncated + ": is truncated"), std::string::npos) << sheet.errors;
+    EXPECT_NE(sheet.errors.find("dfa: cannot load " + std::string(DFA_TEST_WORK_DIR) +
+                                "/truncated-library/plugins/dfa/libdfa.so: is truncated"),
+              std::string::npos)
+        << sheet.errors;
 }
 
 }  // namespace

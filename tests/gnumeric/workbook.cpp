@@ -88,42 +88,52 @@ std::string Run(const std::string& command) {
     return out;
 }
 
-Recalculated Recalculate(const Workbook& workbook, const std::string& name, const std::vector<std::string>& environment) {
-    const std::filesystem::path dir = std::filesystem::path(DFA_TEST_WORK_DIR) / name;
-    std::filesystem::create_directories(dir);
+Recalculated Recalculate(const Workbook& workbook, const std::string& name, const std::vector<std::string>& environment,
+                         const std::string& library) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(DFA_TEST_WORK_DIR) / name;
+    fs::create_directories(dir);
     Write(workbook, dir / "in.gnumeric");
-    // A home of its own, so that no plugin or setting of the machine's user takes part.
-    std::string command = "env HOME='" + dir.string() + "' GNUMERIC_PLUGIN_PATH='" + DFA_GNUMERIC_PLUGIN_PATH +
-                          "' DFA_GNUMERIC_VERBOSE=1";
+    // Another add-in: a copy of this build's plugin folder with that library as its libdfa.so.
+    fs::path plugins = DFA_GNUMERIC_PLUGIN_PATH;
+    if (!library.empty()) {
+        plugins = dir / "plugins";
+        fs::remove_all(plugins);
+        fs::create_directories(plugins / "dfa");
+        for (const char* file : {"plugin.xml", "dfa-gnumeric.so", "dfa-probe"})
+            fs::create_symlink(fs::path(DFA_GNUMERIC_PLUGIN_PATH) / "dfa" / file, plugins / "dfa" / file);
+        fs::create_symlink(library, plugins / "dfa" / "libdfa.so");
+    }
+    // A home of its own, so that no plugin or setting of the machine's user takes part; the
+    // plugin's debug messages say which plugin folder answered, with how many functions.
+    std::string command = "env HOME='" + dir.string() + "' GNUMERIC_PLUGIN_PATH='" + plugins.string() + "' G_MESSAGES_DEBUG=dfa";
     for (const std::string& setting : environment) command += " '" + setting + "'";
     command += std::string(" '") + DFA_SSCONVERT + "' --recalc '" + (dir / "in.gnumeric").string() + "' '" +
                (dir / "out.csv").string() + "' 2>'" + (dir / "stderr.txt").string() + "'";
-    std::filesystem::remove(dir / "out.csv");
-    Run(command);
+    fs::remove(dir / "out.csv");
+    const std::string output = Run(command);  // GLib writes debug messages on standard output
     Recalculated result;
     std::istringstream csv(ReadFile(dir / "out.csv"));
     for (std::string line; std::getline(csv, line);) result.rows.push_back(SplitCsvLine(line));
     result.errors = ReadFile(dir / "stderr.txt");
-    // The plugin of this build must be the one that answered, and the only one.
-    const std::string ours = std::string("dfa: plugin folder ") + DFA_GNUMERIC_PLUGIN_PATH + "/dfa, add-in ";
-    const std::size_t at = result.errors.find(ours);
-    if (at == std::string::npos || result.errors.find("dfa: plugin folder ", at + 1) != std::string::npos ||
-        result.errors.find("dfa: plugin folder ") != at) {
-        ADD_FAILURE() << "the dfa plugin of this build did not answer alone; another dfa plugin is installed or on "
-                         "GNUMERIC_PLUGIN_PATH. ssconvert said:\n" << result.errors;
-    } else {
-        result.errors.erase(at, result.errors.find('\n', at) + 1 - at);
+    std::vector<std::string> debug;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t at = line.find("dfa-DEBUG: ");
+        const std::size_t text = at == std::string::npos ? at : line.find(": ", at + 11);  // after the time
+        if (text != std::string::npos) debug.push_back(line.substr(text + 2));
     }
-    // With this build's add-in it answers for all seven functions: none was left to another plugin,
-    // announced or not. Another add-in's count is not this check's.
-    const bool ownAddin = std::none_of(environment.begin(), environment.end(),
-                                       [](const std::string& s) { return s.starts_with("DFA_GNUMERIC_LIBRARY="); });
-    const std::string all = "dfa: registered 7 functions\n";
-    const std::size_t count = result.errors.find("dfa: registered ");
-    if (ownAddin && (count == std::string::npos || result.errors.compare(count, all.size(), all) != 0))
+    // The plugin of this build (or its copy) must be the one that answered, and the only one,
+    // and with this build's add-in it answers for all seven functions: none was left to another
+    // plugin, announced or not. Another add-in's count is not this check's.
+    const std::string ours = "plugin folder " + (plugins / "dfa").string() + ", add-in ";
+    const auto announced = std::count_if(debug.begin(), debug.end(), [](const std::string& m) { return m.starts_with("plugin folder "); });
+    if (announced != 1 || !debug.front().starts_with(ours))
+        ADD_FAILURE() << "the dfa plugin of this build did not answer alone; another dfa plugin is installed or on "
+                         "GNUMERIC_PLUGIN_PATH. ssconvert said:\n" << output << result.errors;
+    if (library.empty() && std::find(debug.begin(), debug.end(), "registered 7 functions") == debug.end())
         ADD_FAILURE() << "the dfa plugin of this build did not register all seven functions. ssconvert said:\n"
-                      << result.errors;
-    if (count != std::string::npos) result.errors.erase(count, result.errors.find('\n', count) + 1 - count);
+                      << output << result.errors;
     return result;
 }
 

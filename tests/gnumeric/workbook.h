@@ -18,10 +18,11 @@ struct Recalculated {
     std::string errors;                          // what ssconvert wrote on standard error
 };
 
-// Recalculates the workbook with ssconvert, which finds the plugin of this build tree, given
-// extra environment settings ("NAME=value"). name names its folder in the work directory.
+// Recalculates the workbook with ssconvert, which finds the plugin of this build tree (with a
+// library, a copy of its folder whose add-in is that library), given extra environment settings
+// ("NAME=value"). name names its folder in the work directory.
 Recalculated Recalculate(const Workbook& workbook, const std::string& name,
-                         const std::vector<std::string>& environment = {});
+                         const std::vector<std::string>& environment = {}, const std::string& library = {});
 
 // Runs a command through the shell; returns its standard output.
 std::string Run(const std::string& command);

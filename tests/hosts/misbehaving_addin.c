@@ -16,6 +16,7 @@
  *   builtin-name        function 1 registers "SUM", a spreadsheet's own function
  *   hang, abort         GetFunctionCount never returns, or aborts the process
  *   exit, throw         GetFunctionCount ends the process with status 0, or throws an exception
+ *   bad-alloc           GetFunctionCount throws std::bad_alloc, as C++ does when memory runs out
  *   throw-on-1000       Test_Negate throws an exception when its input is 1000 (no first call is)
  *   abort-on-1000       Test_Negate aborts (as WebAssembly: traps) when its input is 1000
  *   case-twin           function 1 registers TEST_SUM3, equal to function 0's name in capitals
@@ -35,7 +36,8 @@
 
 #define EXPORT __attribute__((visibility("default")))
 
-void Throw(void); /* misbehaving_throw.cpp */
+void Throw(void);         /* misbehaving_throw.cpp */
+void ThrowBadAlloc(void);
 
 static int Fault(const char *name) {
 #ifdef __wasm__
@@ -69,6 +71,7 @@ EXPORT void GetFunctionCount(uint16_t *count) {
 #ifndef __wasm__
     if (Fault("exit")) exit(0);
     if (Fault("throw")) Throw();
+    if (Fault("bad-alloc")) ThrowBadAlloc();
     if (Fault("grandchild") && fork() == 0) {
         sleep(60);
         _exit(0);
