@@ -137,26 +137,41 @@ TEST_F(Worksheet, NullResultPointerDoesNotCrash) {
 
 using WorksheetSweep = Worksheet;
 
-// Every day of years 1..9999 against std::chrono, ISO weeks derived from the Mondays of week 1.
+// Every day of the calendar, years 1 to 65535, against std::chrono, ISO weeks derived from the
+// Mondays of week 1. Past the years std::chrono counts, a day is held against the day a whole
+// number of 400-year cycles (146097 days, whole weeks) earlier, the Gregorian calendar's period.
 TEST_F(WorksheetSweep, OneDateFunctionsAgreeWithChrono) {
     auto week1Monday = [](int y) {
         const sys_days jan4{year{y} / 1 / 4};
         return jan4 - (weekday{jan4} - Monday);
     };
-    for (int y = 1; y <= 9999; ++y) {
-        const year_month_day first{year{y} / 1 / 1};
-        const double weeks = static_cast<double>((week1Monday(y + 1) - week1Monday(y)).count() / 7);
+    // Resolved once: the sweep makes a hundred million calls.
+    const auto call = [](dfa_DateFunction_fn fn, double serial) {
+        double r = -1;
+        fn(&r, &serial);
+        return r;
+    };
+    const auto isLeapYear = addin.get<dfa_DateFunction_fn>("QvDate_IsLeapYear");
+    const auto daysInYear = addin.get<dfa_DateFunction_fn>("QvDate_DaysInYear");
+    const auto daysInMonth = addin.get<dfa_DateFunction_fn>("QvDate_DaysInMonth");
+    const auto weeksInYear = addin.get<dfa_DateFunction_fn>("QvDate_WeeksInYear");
+    for (int y = 1; y <= 65535; ++y) {
+        const int cycles = y <= 9999 ? 0 : (y - 9600) / 400;
+        const int same = y - 400 * cycles;  // a year std::chrono counts, with the same calendar
+        const double shift = 146097.0 * cycles;
+        const year_month_day first{year{same} / 1 / 1};
+        const double weeks = static_cast<double>((week1Monday(same + 1) - week1Monday(same)).count() / 7);
         const double leap = first.year().is_leap() ? 1 : 0;
-        for (sys_days d{first}; d < sys_days{year{y + 1} / 1 / 1}; d += days{1}) {
+        for (sys_days d{first}; d < sys_days{year{same + 1} / 1 / 1}; d += days{1}) {
             if (y == 1 && d == sys_days{first}) continue;  // day number 1 reads as 31 December of year 0
             // A time of day that truncation toward zero drops, on either side of the null date.
-            const double whole = static_cast<double>((d - sys_days{1899y / 12 / 30}).count());
+            const double whole = static_cast<double>((d - sys_days{1899y / 12 / 30}).count()) + shift;
             const double serial = whole + std::copysign(0.75, whole);
             const double monthLength = static_cast<double>(unsigned{year_month_day_last{year_month_day{d}.year() / year_month_day{d}.month() / last}.day()});
-            ASSERT_EQ(addin.date("QvDate_IsLeapYear", serial), leap) << serial;
-            ASSERT_EQ(addin.date("QvDate_DaysInYear", serial), 365 + leap) << serial;
-            ASSERT_EQ(addin.date("QvDate_DaysInMonth", serial), monthLength) << serial;
-            ASSERT_EQ(addin.date("QvDate_WeeksInYear", serial), weeks) << serial;
+            ASSERT_EQ(call(isLeapYear, serial), leap) << serial;
+            ASSERT_EQ(call(daysInYear, serial), 365 + leap) << serial;
+            ASSERT_EQ(call(daysInMonth, serial), monthLength) << serial;
+            ASSERT_EQ(call(weeksInYear, serial), weeks) << serial;
         }
     }
 }
