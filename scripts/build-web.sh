@@ -37,6 +37,7 @@ if [ "${1:-}" = test ]; then
     # Consumers of the packed package, beside the bundlers they are built with.
     rm -rf "$out/consumers"
     cp -r hosts/web/test/consumers "$out/consumers"
+    cp hosts/web/test/sheet-cases.mjs "$out/consumers/"
     (cd "$out/consumers" && npm install --silent --no-audit --no-fund && npm install --silent --no-audit --no-fund --no-save "../$(basename "$tarball")")
     cp hosts/web/test/*.mjs "$out/try/"
     (cd "$out/try" && DFA_HOST="$host" DFA_DEMO_DIR="$PWD/../demo" DFA_FAULTS_DIR="$PWD/../wasm/faults" \

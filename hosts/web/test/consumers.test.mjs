@@ -11,9 +11,9 @@ import { createServer } from 'node:net';
 import { copyFileSync, mkdirSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { createRequire } from 'node:module';
-import { pathToFileURL } from 'node:url';
 import { serving, inPage } from './chromium.mjs';
 import { dateConversion } from 'dfa-dates/hyperformula';
+import { SERIALS, row, differences } from './sheet-cases.mjs';
 
 const dir = process.env.DFA_CONSUMERS_DIR;
 const options = { skip: !dir && 'DFA_CONSUMERS_DIR names no folder of consumers', timeout: 180000 };
@@ -95,7 +95,6 @@ test('Univer: its date system agrees with the add-in; arguments as its own funct
   univer.registerPlugin(require('@univerjs/sheets').UniverSheetsPlugin);
   univer.registerPlugin(require('@univerjs/sheets-formula').UniverSheetsFormulaPlugin);
 
-  const { SERIALS, row, differences } = await import(pathToFileURL(join(dir, 'sheet-cases.js')));
   const rows = SERIALS.map((_, i) => row(i + 1));
   const cellData = Object.fromEntries(rows.map((cells, r) =>
     [r, Object.fromEntries(cells.map((v, c) => [c, typeof v === 'string' ? { f: v } : { v }]))]));

@@ -6,6 +6,7 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { HyperFormula } from 'hyperformula';
 import { createHyperFormulaPlugin, dateConversion } from 'dfa-dates/hyperformula';
+import { SERIALS, row, differences } from './sheet-cases.mjs';
 
 const { plugin, translations, addin, problems } = await createHyperFormulaPlugin();
 HyperFormula.registerFunctionPlugin(plugin, translations);
@@ -25,18 +26,8 @@ test('every function registers under its name in capitals', () => {
 // Each configuration's serials go to the add-in as the days they name; the mode unchanged.
 for (const config of [{}, { leapYear1900: true, nullDate: { year: 1899, month: 12, day: 31 } }, { nullDate: { year: 1904, month: 1, day: 1 } }]) {
   test(`cells agree with the add-in on the same days: ${JSON.stringify(config)}`, () => {
-    const toAddin = dateConversion(config);
-    const rows = dates.map((a, i) => {
-      const b = dates[(i * 31) % dates.length];
-      return [a, b, `=QVDATE_GETDIFFWEEKS(A${i + 1},B${i + 1},1)`, `=QVDATE_GETDIFFMONTHS(A${i + 1},B${i + 1},0)`,
-        `=QVDATE_GETDIFFYEARS(A${i + 1},B${i + 1},1.9)`, `=QVDATE_DAYSINMONTH(A${i + 1})`, `=QVDATE_WEEKSINYEAR(B${i + 1})`];
-    });
-    values(rows, config).forEach(([a, b, ...cells], i) => {
-      const [x, y] = [toAddin(rows[i][0]), toAddin(rows[i][1])];
-      assert.deepEqual(cells, [addin.call('QvDate_GetDiffWeeks', x, y, 1), addin.call('QvDate_GetDiffMonths', x, y, 0),
-        addin.call('QvDate_GetDiffYears', x, y, 1.9), addin.call('QvDate_DaysInMonth', x), addin.call('QvDate_WeeksInYear', y)],
-      `row ${i + 1}: ${a}, ${b}`);
-    });
+    const rows = SERIALS.map((_, i) => row(i + 1));
+    assert.deepEqual(differences(rows, values(rows, config), addin, dateConversion(config)), []);
   });
 }
 

@@ -4,7 +4,7 @@
 import Handsontable from 'handsontable';
 import { HyperFormula } from 'hyperformula';
 import { createHyperFormulaPlugin, dateConversion } from 'dfa-dates/hyperformula';
-import { SERIALS, row, differences } from './sheet-cases.js';
+import { SERIALS, row, differences } from './sheet-cases.mjs';
 
 const { plugin, translations, addin } = await createHyperFormulaPlugin();
 HyperFormula.registerFunctionPlugin(plugin, translations);

@@ -1,13 +1,15 @@
-// One table of dates for the spreadsheets that embed the add-in: serials of the 1900 date
-// systems (the phantom 29 February 1900 is 60 where it is counted), each row's formulas, and what
-// the add-in itself gives for the same days.
+// SPDX-License-Identifier: MIT
+// One table of dates for the spreadsheet engines that embed the add-in (HyperFormula,
+// Handsontable, Univer): serials, whole and with a time of day, from 1 (60 is the phantom
+// 29 February 1900 where it is counted), each row's formulas, and what the add-in itself gives
+// for the same days.
 const FIXED = [1, 2, 59, 60, 61, 62, 366, 367, 1462, 36525, 36526, 38383, 38411, 46022, 46023, 73051, 2958465];
 let seed = 1209;
 const random = () => (seed = (seed * 1103515245 + 12345) % 2147483648) / 2147483648;
-export const SERIALS = [...FIXED, ...Array.from({ length: 183 }, () => 1 + Math.floor(random() * 2958464))];
+export const SERIALS = [...FIXED, ...Array.from({ length: 183 }, () => 1 + Math.floor(random() * 2958464) + Math.floor(random() * 10) / 10)];
 
 const FORMULAS = [['GETDIFFWEEKS', 'a,b,1', 'QvDate_GetDiffWeeks'], ['GETDIFFMONTHS', 'a,b,0', 'QvDate_GetDiffMonths'],
-  ['GETDIFFYEARS', 'a,b,1', 'QvDate_GetDiffYears'], ['ISLEAPYEAR', 'a', 'QvDate_IsLeapYear'],
+  ['GETDIFFYEARS', 'a,b,1.9', 'QvDate_GetDiffYears'], ['ISLEAPYEAR', 'a', 'QvDate_IsLeapYear'],
   ['DAYSINMONTH', 'a', 'QvDate_DaysInMonth'], ['DAYSINYEAR', 'b', 'QvDate_DaysInYear'], ['WEEKSINYEAR', 'a', 'QvDate_WeeksInYear']];
 
 // Row r (from 1): the two dates in A and B, then one formula per function.
