@@ -30,12 +30,12 @@ export function dateConversion({ nullDate = { year: 1899, month: 12, day: 30 }, 
   };
 }
 
-// What a cell computes, for a date conversion, with the engine's error values (errors.value(message),
-// errors.num()): the inputs translated (the third input of a
-// function of three is its mode, passed unchanged; every other input is a date), the add-in
-// called, a result that is not finite turned into #NUM!. A date that converts to no day (the
-// phantom 29 February 1900, or what an engine of another copy hands over) is #VALUE!; a trap or
-// an exception out of the module is #VALUE! of this cell alone. Made once per function and conversion.
+// What a cell computes, for a date conversion, in the engine's error values (errors.value(message),
+// errors.num()): the inputs translated (the third input of a function of three is its mode,
+// passed unchanged; every other input is a date), the add-in called, a result that is not finite
+// turned into #NUM!. A date that converts to no day (the phantom 29 February 1900, or what an
+// engine of another copy hands over) is #VALUE!; a trap or an exception out of the module is
+// #VALUE! of this cell alone. Made once per function and conversion.
 export function computation(fn, call, errors) {
   const result = (r) => (Number.isFinite(r) ? r : errors.num());
   const noDay = () => errors.value();
