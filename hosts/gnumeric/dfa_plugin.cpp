@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The add-in inside Gnumeric. At start-up the plugin loads libdfa.so from beside itself, runs the
 // registration handshake and adds every function the add-in reports, under its entry name, to a
-// function group of its own. A cell's call translates its
-// dates from the workbook's date system and calls the add-in's export.
+// function group of its own. A cell's call translates its dates from the workbook's date system
+// and calls the add-in's export.
 //
 // Nothing here may throw into Gnumeric or bring it down: an add-in that cannot be loaded, or an
 // entry that cannot be called, is one line on standard error and no function; an exception out

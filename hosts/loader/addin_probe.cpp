@@ -30,8 +30,8 @@ namespace {
 constexpr char kDone = 'k';
 constexpr int kThrew = 3;        // exit status: an exception left the add-in
 constexpr int kOutOfMemory = 4;  // exit status: std::bad_alloc left the add-in
-// Where dfa-probe finds the report pipe and the add-in's open file.
-constexpr int kReportFd = kProbeReportFd, kFileFd = kReportFd + 1;
+// Where dfa-probe finds the add-in's open file, after the report pipe.
+constexpr int kFileFd = kProbeReportFd + 1;
 
 std::string Why(int status, bool done) {
     if (WIFSIGNALED(status))
@@ -57,7 +57,7 @@ pid_t Spawn(const std::string& program, const LibraryFile& file, uint16_t langua
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDWR, 0);
     posix_spawn_file_actions_adddup2(&actions, 0, 1);
     posix_spawn_file_actions_adddup2(&actions, 0, 2);
-    posix_spawn_file_actions_adddup2(&actions, reportCopy, kReportFd);
+    posix_spawn_file_actions_adddup2(&actions, reportCopy, kProbeReportFd);
     if (fileCopy >= 0) posix_spawn_file_actions_adddup2(&actions, fileCopy, kFileFd);
     posix_spawn_file_actions_addclosefrom_np(&actions, kFileFd + 1);
     sigset_t all, none;

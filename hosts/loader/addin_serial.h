@@ -28,7 +28,6 @@ constexpr int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) noexcept {
 constexpr int64_t FloorDivide(int64_t a, int64_t b) noexcept { return a / b - (a % b < 0); }
 
 inline constexpr int64_t kLastAddinYear = 65535;
-inline constexpr int32_t kAddinNullDate = dfa::kNullDate;
 
 // The add-in's day number of a date that exists (the caller has checked month and day).
 constexpr std::optional<int32_t> AddinDayNumber(int64_t y, unsigned m, unsigned d) noexcept {
@@ -36,12 +35,11 @@ constexpr std::optional<int32_t> AddinDayNumber(int64_t y, unsigned m, unsigned 
     return dfa::DateToDays(static_cast<uint16_t>(d), static_cast<uint16_t>(m), static_cast<uint16_t>(y));
 }
 
-
 // The serial that the add-in reads as that date.
 constexpr std::optional<double> AddinSerial(int64_t y, unsigned m, unsigned d) noexcept {
     const std::optional<int32_t> n = AddinDayNumber(y, m, d);
     if (!n) return std::nullopt;
-    return static_cast<double>(*n - kAddinNullDate);
+    return static_cast<double>(*n - dfa::kNullDate);
 }
 
 // The same for a day counted from 1970-01-01, the engines' usual epoch, without the date: in
@@ -49,7 +47,7 @@ constexpr std::optional<double> AddinSerial(int64_t y, unsigned m, unsigned d) n
 // the days of year 0 one ahead (the tests hold this against the date's serial for every day).
 inline constexpr int64_t kFirstAddinDays = DaysFromCivil(0, 1, 1), kLastAddinDays = DaysFromCivil(65535, 12, 31);
 inline constexpr int64_t kYear1Days = DaysFromCivil(1, 1, 1);  // 0001-01-01, which has no serial
-inline constexpr int64_t kSerialOf1970 = dfa::DateToDays(1, 1, 1970) - kAddinNullDate;
+inline constexpr int64_t kSerialOf1970 = dfa::DateToDays(1, 1, 1970) - dfa::kNullDate;
 
 constexpr std::optional<double> AddinSerialOfDays(int64_t daysSince1970) noexcept {
     if (daysSince1970 < kFirstAddinDays || daysSince1970 > kLastAddinDays || daysSince1970 == kYear1Days)
@@ -62,7 +60,7 @@ static_assert(DaysFromCivil(0, 2, 29) == -719469 && DaysFromCivil(-1, 12, 31) ==
 static_assert(AddinSerial(1899, 12, 30) == 0.0 && AddinSerial(2004, 1, 1) == 37987.0);
 static_assert(AddinSerialOfDays(DaysFromCivil(0, 12, 31)) == AddinSerial(0, 12, 31) && !AddinSerial(1, 1, 1));
 static_assert(AddinSerialOfDays(DaysFromCivil(1, 1, 2)) == AddinSerial(1, 1, 2) && !AddinSerialOfDays(kYear1Days));
-static_assert(AddinSerialOfDays(DaysFromCivil(65535, 12, 31)) == double{dfa::kLastDay - kAddinNullDate});
+static_assert(AddinSerialOfDays(DaysFromCivil(65535, 12, 31)) == double{dfa::kLastDay - dfa::kNullDate});
 static_assert(!AddinSerialOfDays(DaysFromCivil(-1, 12, 31)) && !AddinSerialOfDays(DaysFromCivil(65536, 1, 1)));
 
 }  // namespace dfa_host

@@ -145,8 +145,6 @@ std::string Problem(int fd, const ElfHeader* own) {
 
 }  // namespace
 
-std::string LibraryFileProblem(const std::string& path) { return LibraryFile(path).problem(); }
-
 LibraryFile::LibraryFile(std::string path) : path_(std::move(path)) {
     if (path_.find('/') == std::string::npos) return;
     // Opened without blocking, so that a FIFO cannot hold the host up here either.

@@ -8,11 +8,6 @@
 
 namespace dfa_host {
 
-// Why the file at path cannot be a shared library for this process, or empty when it can:
-// a regular file holding an ELF shared object of this process's class, byte order and
-// processor, whose loadable segments all lie within the file.
-std::string LibraryFileProblem(const std::string& path);
-
 // An add-in's file held open from its check to its load, so that what was checked (and tried in
 // dfa-probe) is what is loaded, whatever becomes of its name meanwhile. A name without a
 // slash is left for dlopen to search on the system's library path, whose libraries come from the
@@ -26,7 +21,9 @@ public:
 
     // As given: messages name it.
     const std::string& path() const { return path_; }
-    // Why it cannot be loaded, as LibraryFileProblem says, or empty.
+    // Why it cannot be a shared library for this process, or empty when it can: a regular file
+    // holding an ELF shared object of this process's class, byte order and processor, whose
+    // loadable segments all lie within the file.
     const std::string& problem() const { return problem_; }
     // The open file, or -1 for a name that dlopen searches.
     int descriptor() const { return fd_; }

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "workbook.h"
 
-#include <algorithm>
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>

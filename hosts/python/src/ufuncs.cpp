@@ -22,8 +22,8 @@ namespace {
 // Serials whose whole days (floored by the differences, truncated by the one-date functions)
 // both lie within the add-in's calendar; false for NaN, without raising the invalid-operation
 // flag that numpy reports as a warning.
-constexpr double kFirstSerial = dfa::kFirstDay - dfa_host::kAddinNullDate;
-constexpr double kEndSerial = dfa::kLastDay - dfa_host::kAddinNullDate + 1;
+constexpr double kFirstSerial = dfa::kFirstDay - dfa::kNullDate;
+constexpr double kEndSerial = dfa::kLastDay - dfa::kNullDate + 1;
 bool InCalendar(double serial) { return std::isgreaterequal(serial, kFirstSerial) && std::isless(serial, kEndSerial); }
 
 // Values are read and written with memcpy: a ufunc's strided data need not be aligned.

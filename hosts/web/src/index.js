@@ -40,6 +40,15 @@ const strictDecoder = new TextDecoder('utf-8', { ignoreBOM: true, fatal: true })
 
 const WASM_MAGIC = [0x00, 0x61, 0x73, 0x6d];
 
+// An entry name as the export it names, or null: no export's name is invalid UTF-8.
+function exportName(bytes) {
+  try {
+    return strictDecoder.decode(bytes);
+  } catch {
+    return null;
+  }
+}
+
 function compile(bytes, where) {
   const view = bytes instanceof ArrayBuffer ? new Uint8Array(bytes) : new Uint8Array(bytes.buffer, bytes.byteOffset, bytes.byteLength);
   if (view.length < 8 || WASM_MAGIC.some((b, i) => view[i] !== b)) throw new Error(`cannot load ${where}: not a WebAssembly module`);
@@ -162,13 +171,13 @@ class Addin {
       const paramCount = view().getUint16(this.#at(LAYOUT.u16b), true);
       if (paramCount === 0) continue; // the index names no function
       const entryBytes = this.#bytes(this.#at(LAYOUT.text1));
+      const entryName = exportName(entryBytes);
       const nameText = this.#text(this.#at(LAYOUT.text2));
-      const problem = this.#check(entryBytes, paramCount, functions);
+      const problem = this.#check(entryBytes, entryName, paramCount, functions);
       if (problem) {
         this.#reject(`function ${i} ${problem}`);
         continue;
       }
-      const entryName = strictDecoder.decode(entryBytes);
       const parameters = [];
       for (let p = 0; p < paramCount; ++p) {
         const w = view();
@@ -188,7 +197,7 @@ class Addin {
   }
 
   // Why a function the module reports cannot be called, or null; the same words as the native hosts.
-  #check(entryBytes, paramCount, functions) {
+  #check(entryBytes, entryName, paramCount, functions) {
     if (entryBytes.length === 0) return 'has an empty entry name';
     const what = `'${printable(entryBytes, NAME_BYTES_SHOWN)}'`;
     if (paramCount > MAX_PARAMETERS)
@@ -197,14 +206,8 @@ class Addin {
     for (let p = 0; p < paramCount; ++p)
       if (types[p] !== PARAM_DOUBLE_PTR)
         return `${what}: parameter ${p} has type ${types[p] === UNWRITTEN ? '(not written)' : types[p]}; only 0, a pointer to a double, is supported`;
-    let entryName;
-    try {
-      entryName = strictDecoder.decode(entryBytes);
-    } catch {
-      return `${what} is not exported by the library`;  // no export's name is invalid UTF-8
-    }
-    if (functions.some((f) => f.entryName === entryName)) return `${what} is registered twice`;
-    if (!this.#export(entryName)) return `${what} is not exported by the library`;
+    if (entryName !== null && functions.some((f) => f.entryName === entryName)) return `${what} is registered twice`;
+    if (entryName === null || !this.#export(entryName)) return `${what} is not exported by the library`;
     return null;
   }
 
