@@ -42,9 +42,20 @@ job=${1:-build}
 # mirror's versions of the C library's development files differ between architectures (which
 # multiarch refuses), the runtime libraries serve dpkg-shlibdeps.
 foreign=""
+# Another install may hold the package manager's lock: wait for it rather than fail.
+wait="-o DPkg::Lock::Timeout=600"
+updated=""
+# apt_install PACKAGE...: the package lists are read once, before the first install.
+apt_install() {
+    if [ -z "$updated" ]; then
+        apt-get $wait update -qq
+        updated=yes
+    fi
+    DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends "$@"
+}
 # Java for Spark: Debian's, unless the machine has one.
 if [ "$job" = python ] && ! command -v java >/dev/null; then
-    DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends default-jre-headless
+    packages="$packages default-jre-headless"
 fi
 if [ "$job" = packages ]; then
     for arch in "$@"; do
@@ -57,26 +68,25 @@ missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing="$missing $p"
 done
-# Another install may hold the package manager's lock: wait for it rather than fail.
-wait="-o DPkg::Lock::Timeout=600"
 if [ -n "$missing" ] || [ -n "$foreign" ]; then
     echo "installing:$missing"
     # PostgreSQL's server package would create and start a cluster of its own: the tests start
     # throwaway clusters and leave no server running.
-    mkdir -p /etc/postgresql-common/createcluster.d
-    echo "create_main_cluster = false" >/etc/postgresql-common/createcluster.d/dfa-no-main-cluster.conf
-    apt-get $wait update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends $missing
+    case "$missing" in *postgresql*)
+        mkdir -p /etc/postgresql-common/createcluster.d
+        echo "create_main_cluster = false" >/etc/postgresql-common/createcluster.d/dfa-no-main-cluster.conf ;;
+    esac
+    apt_install $missing
 fi
 # npm: Debian's package, unless a Node.js of another origin already brings it.
 if { [ "$job" = web ] || [ "$job" = duckdb ] || [ "$job" = test ]; } && ! command -v npm >/dev/null; then
-    DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends npm
+    apt_install npm
 fi
 if [ "$job" = packages ]; then
     for arch in "$@"; do
         [ "$arch" = "$(dpkg --print-architecture)" ] && continue
         dpkg-query -W -f='${Status}' "libc6-dev:$arch" 2>/dev/null | grep -q 'ok installed' ||
-            DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends "libc6-dev:$arch" ||
+            apt_install "libc6-dev:$arch" ||
             echo "libc6-dev:$arch cannot be installed beside this machine's packages; the cross toolchain's serves"
     done
 fi
