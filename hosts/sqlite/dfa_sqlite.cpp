@@ -16,20 +16,31 @@ SQLITE_EXTENSION_INIT1
 
 namespace {
 
-std::optional<double> Serial(sqlite3_value* value) {
+// The serial of a value, or nothing; false where the value must be refused with an error.
+bool Serial(sqlite3_context* context, sqlite3_value* value, std::optional<double>& serial) {
     std::optional<int64_t> days;
     switch (sqlite3_value_type(value)) {
         case SQLITE_TEXT: {
             const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-            const int bytes = sqlite3_value_bytes(value);
-            if (text) days = dfa_sqlite::DaysOfDateText({text, static_cast<std::size_t>(bytes)});
+            const auto bytes = static_cast<std::size_t>(sqlite3_value_bytes(value));
+            if (!text) break;
+            days = dfa_sqlite::DaysOfDateText({text, bytes});
+            // Numeric text is a Julian day number, as SQLite's own conversion of text reads it.
+            if (!days && sqlite3_value_numeric_type(value) != SQLITE_TEXT)
+                days = dfa_sqlite::DaysOfJulianDay(sqlite3_value_double(value));
+            // A deterministic function cannot read the clock: its answer could be kept in an index.
+            else if (!days && sqlite3_strnicmp(text, "now", 4) == 0 && bytes == 3) {
+                sqlite3_result_error(context, "dfa: 'now' is not a fixed date; pass date('now')", -1);
+                return false;
+            }
             break;
         }
         case SQLITE_INTEGER:
         case SQLITE_FLOAT: days = dfa_sqlite::DaysOfJulianDay(sqlite3_value_double(value)); break;
         default: break;  // NULL, and a BLOB is no date
     }
-    return days ? dfa_host::AddinSerialOfDays(*days) : std::nullopt;
+    serial = days ? dfa_host::AddinSerialOfDays(*days) : std::nullopt;
+    return true;
 }
 
 // The add-in's results are whole numbers well within int for every date of its calendar.
@@ -37,20 +48,22 @@ void Result(sqlite3_context* context, double result) { sqlite3_result_int64(cont
 
 template <dfa_DateFunction_fn kFunction>
 void OneDate(sqlite3_context* context, int, sqlite3_value** argv) {
-    const std::optional<double> date = Serial(argv[0]);
+    std::optional<double> date;
+    if (!Serial(context, argv[0], date)) return;
     if (!date) return sqlite3_result_null(context);
     double result = 0;
     kFunction(&result, &*date);
     Result(context, result);
 }
 
-// The mode is read as a number (as the add-in reads it: truncated, 1 is ISO 8601); NULL is NULL.
+// The mode is read as a number (as the add-in reads it: truncated, 1 is ISO 8601); NULL is NULL
+// (SQLite stores a NaN as NULL).
 template <dfa_DiffFunction_fn kFunction>
 void Difference(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    const std::optional<double> first = Serial(argv[0]), second = Serial(argv[1]);
-    if (!first || !second || (argc == 3 && sqlite3_value_type(argv[2]) == SQLITE_NULL))
-        return sqlite3_result_null(context);
+    std::optional<double> first, second;
+    if (!Serial(context, argv[0], first) || !Serial(context, argv[1], second)) return;
     const double mode = argc == 3 ? sqlite3_value_double(argv[2]) : 0.0;
+    if (!first || !second || (argc == 3 && sqlite3_value_type(argv[2]) == SQLITE_NULL)) return sqlite3_result_null(context);
     double result = 0;
     kFunction(&result, &*first, &*second, &mode);
     Result(context, result);

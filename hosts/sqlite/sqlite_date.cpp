@@ -96,7 +96,8 @@ std::optional<int64_t> TimeOfDay(Cursor& in) {
 
 }  // namespace
 
-std::optional<int64_t> DaysOfDateText(std::string_view text) noexcept {
+// YYYY-MM-DD and an optional time of day.
+std::optional<int64_t> DaysOfDateAndTime(std::string_view text) {
     Cursor in(text);
     const bool beforeYear0 = in.take('-');
     const auto year = in.number(4, 0, 9999);
@@ -115,6 +116,15 @@ std::optional<int64_t> DaysOfDateText(std::string_view text) noexcept {
     const auto milliseconds = TimeOfDay(in);
     if (!milliseconds) return std::nullopt;
     return days + dfa_host::FloorDivide(*milliseconds, kMillisecondsPerDay);
+}
+
+std::optional<int64_t> DaysOfDateText(std::string_view text) noexcept {
+    if (const auto days = DaysOfDateAndTime(text)) return days;
+    // A time alone is of 2000-01-01, as SQLite takes it.
+    Cursor in(text);
+    const auto milliseconds = TimeOfDay(in);
+    if (!milliseconds) return std::nullopt;
+    return dfa_host::DaysFromCivil(2000, 1, 1) + dfa_host::FloorDivide(*milliseconds, kMillisecondsPerDay);
 }
 
 std::optional<int64_t> DaysOfJulianDay(double julianDay) noexcept {

@@ -14,7 +14,8 @@ namespace dfa_sqlite {
 // optionally HH:MM[:SS[.fraction]] and a zone [+-]HH:MM or Z, blanks after it. The day is that of
 // the moment in UTC, as julianday() counts it (24:00 and a zone can move it). A day that its
 // month does not have (2023-02-30) is not a date, though julianday() would count on into March.
-// SQLite's texts end at a NUL byte: so does this one; nothing past text.size() is read.
+// A time alone (with its zone) is of 2000-01-01. SQLite's texts end at a NUL byte: so does this
+// one; nothing past text.size() is read. Numeric text and 'now' are the caller's.
 std::optional<int64_t> DaysOfDateText(std::string_view text) noexcept;
 
 // A Julian day number (noon of 1 January 4713 BC is 0), rounded to the millisecond as SQLite
