@@ -50,6 +50,6 @@ if echo " $arches " | grep -q " $native "; then
     echo "=== autopkgtest of build-deb/$native"
     # The packages are installed for the tests and removed after them, so that no installed
     # plugin shadows the one a later build tests.
-    trap 'apt-get purge -y -qq dfa dfa-dev dfa-host dfa-gnumeric sqlite3-dfa postgresql-15-dfa >/dev/null 2>&1 || true' EXIT
+    trap 'apt-get purge -y -qq dfa dfa-dev dfa-host dfa-gnumeric sqlite3-dfa $(dpkg-query -W -f "\${Package} " "postgresql-*-dfa" 2>/dev/null) >/dev/null 2>&1 || true' EXIT
     autopkgtest build-deb/"$native"/*.deb "build-deb/$native/$deep/dfa-$upstream" -- null
 fi
