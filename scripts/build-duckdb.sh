@@ -22,6 +22,11 @@ cmake -S . -B "$out/build" -DDFA_WERROR=ON -DDFA_BUILD_TESTS=OFF -DDFA_BUILD_GNU
     -DDFA_DUCKDB_INCLUDE="$headers/package/src/duckdb/src/include" >/dev/null
 cmake --build "$out/build" -j"$(nproc)" --target dfa-duckdb
 cp "$out/build/duckdb/dfa.duckdb_extension" "$out/build/hosts/duckdb/description.yml" "$out/"
+# DuckDB 1.2's name for x86-64 Linux, where this machine is one.
+if [ -f "$out/build/duckdb/linux_amd64_gcc4/dfa.duckdb_extension" ]; then
+    mkdir -p "$out/linux_amd64_gcc4"
+    cp "$out/build/duckdb/linux_amd64_gcc4/dfa.duckdb_extension" "$out/linux_amd64_gcc4/"
+fi
 echo "built $out/dfa.duckdb_extension (DuckDB C API headers of $headers_package)"
 
 if [ "${1:-}" = test ]; then
@@ -30,6 +35,8 @@ if [ "${1:-}" = test ]; then
     mkdir -p "$out/test"
     cp hosts/duckdb/test/package.json hosts/duckdb/test/*.test.mjs "$out/test/"
     (cd "$out/test" && npm install --silent --no-audit --no-fund &&
-        DFA_DUCKDB_EXTENSION="$PWD/../dfa.duckdb_extension" DFA_CASE_TABLE="$PWD/../../tests/sql/cases.csv" DFA_HOST="$host" \
+        DFA_DUCKDB_EXTENSION="$PWD/../dfa.duckdb_extension" DFA_CASE_TABLE="$PWD/../../tests/sql/cases.csv" \
+        DFA_TYPED_TABLE="$PWD/../../tests/sql/typed_cases.csv" DFA_HOST="$host" \
+        DFA_DUCKDB_1_2_EXTENSION="$(ls "$PWD/../linux_amd64_gcc4/dfa.duckdb_extension" 2>/dev/null)" \
         node --test ./*.test.mjs)
 fi

@@ -6,6 +6,7 @@
 # three unused. Then 256 bytes of signature, empty: the file is unsigned.
 #   append_footer.sh LIBRARY OUTPUT PLATFORM CAPI_VERSION EXTENSION_VERSION
 set -eu
+mkdir -p "$(dirname "$2")"
 field() {
     [ ${#1} -le 32 ] || { echo "append_footer.sh: '$1' is longer than 32 bytes" >&2; exit 2; }
     printf '%s' "$1"

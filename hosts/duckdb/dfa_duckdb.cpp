@@ -4,7 +4,9 @@
 // The add-in is compiled in and called directly. DATE and TIMESTAMP arguments (a timestamp
 // counts by its day) become the add-in's serials through its own calendar; NULL, infinity and
 // dates outside 0000-01-01 to 65535-12-31 give NULL. The differences take 2 or 3 arguments (a
-// missing mode is 0); the mode is a DOUBLE, read as the add-in reads it.
+// missing mode is 0); the mode is a DOUBLE, read as the add-in reads it, and NULL or NaN gives
+// NULL. A TIMESTAMPTZ has no overload: its day depends on the session's TimeZone, which the
+// stable C API does not show an extension, so DuckDB refuses it and x::DATE names the day.
 #define DUCKDB_EXTENSION_NAME dfa
 #include <duckdb_extension.h>
 DUCKDB_EXTENSION_EXTERN
@@ -81,11 +83,11 @@ void Difference(duckdb_function_info, duckdb_data_chunk input, duckdb_vector out
     for (idx_t row = 0; row < rows; ++row) {
         const std::optional<double> first = firsts.valid(row) ? Serial(firsts.values[row]) : std::nullopt;
         const std::optional<double> second = seconds.valid(row) ? Serial(seconds.values[row]) : std::nullopt;
-        if (!first || !second || (withMode && !modes.valid(row))) {
+        const double mode = withMode ? modes.values[row] : 0.0;
+        if (!first || !second || (withMode && !modes.valid(row)) || mode != mode) {  // NULL or NaN mode
             results.setNull(row);
             continue;
         }
-        const double mode = withMode ? modes.values[row] : 0.0;
         double result = 0;
         kFunction(&result, &*first, &*second, &mode);
         results.set(row, result);
@@ -108,17 +110,14 @@ template <dfa_DateFunction_fn kFunction>
 constexpr Function OneDateOf(const char* name) {
     return {name, false, OneDate<kFunction, int32_t>, OneDate<kFunction, int64_t>};
 }
+#define DFA_KIND_DIFFERENCE DifferenceOf
+#define DFA_KIND_DATE OneDateOf
 
 constexpr Function kFunctions[] = {
-    DifferenceOf<QvDate_GetDiffWeeks>("QvDate_GetDiffWeeks"),
-    DifferenceOf<QvDate_GetDiffMonths>("QvDate_GetDiffMonths"),
-    DifferenceOf<QvDate_GetDiffYears>("QvDate_GetDiffYears"),
-    OneDateOf<QvDate_IsLeapYear>("QvDate_IsLeapYear"),
-    OneDateOf<QvDate_DaysInMonth>("QvDate_DaysInMonth"),
-    OneDateOf<QvDate_DaysInYear>("QvDate_DaysInYear"),
-    OneDateOf<QvDate_WeeksInYear>("QvDate_WeeksInYear"),
+#define DFA_CATALOG_ENTRY(entry, kind, ...) DFA_KIND_##kind<entry>(#entry),
+#include "function_catalog.def"
+#undef DFA_CATALOG_ENTRY
 };
-static_assert(sizeof kFunctions / sizeof kFunctions[0] == DFA_FUNCTION_COUNT);
 
 // One overload: the dates of the given type, and the mode where there is one.
 bool AddOverload(duckdb_scalar_function_set set, const Function& f, duckdb_type dateType, Callback callback, bool withMode) {

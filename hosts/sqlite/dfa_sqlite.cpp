@@ -75,16 +75,13 @@ struct Function {
     void (*call)(sqlite3_context*, int, sqlite3_value**);
 };
 
+#define DFA_KIND_DIFFERENCE 2, 3, Difference
+#define DFA_KIND_DATE 1, 1, OneDate
 constexpr Function kFunctions[] = {
-    {"QvDate_GetDiffWeeks", 2, 3, Difference<QvDate_GetDiffWeeks>},
-    {"QvDate_GetDiffMonths", 2, 3, Difference<QvDate_GetDiffMonths>},
-    {"QvDate_GetDiffYears", 2, 3, Difference<QvDate_GetDiffYears>},
-    {"QvDate_IsLeapYear", 1, 1, OneDate<QvDate_IsLeapYear>},
-    {"QvDate_DaysInMonth", 1, 1, OneDate<QvDate_DaysInMonth>},
-    {"QvDate_DaysInYear", 1, 1, OneDate<QvDate_DaysInYear>},
-    {"QvDate_WeeksInYear", 1, 1, OneDate<QvDate_WeeksInYear>},
+#define DFA_CATALOG_ENTRY(entry, kind, ...) {#entry, DFA_KIND_##kind<entry>},
+#include "function_catalog.def"
+#undef DFA_CATALOG_ENTRY
 };
-static_assert(sizeof kFunctions / sizeof kFunctions[0] == DFA_FUNCTION_COUNT);
 
 }  // namespace
 

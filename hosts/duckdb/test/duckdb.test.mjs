@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The DuckDB extension in DuckDB itself: refused unsigned, then the case table that every
-// engine's host runs (DFA_CASE_TABLE) with DATE and TIMESTAMP arguments, and 100,000 rows of
+// engine's host runs (DFA_CASE_TABLE) with DATE and TIMESTAMP arguments, the typed table, the
+// file for DuckDB 1.2, and 100,000 rows of
 // dates across the whole calendar against the add-in itself (dfa-host, DFA_HOST), bit for bit.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -41,6 +42,47 @@ test('the case table, with DATE and with TIMESTAMP arguments', async () => {
       assert.equal(got === null ? 'NULL' : String(got), result, `${fn}(${args.join(', ')})`);
     }
   }
+});
+
+// The typed table (DFA_TYPED_TABLE): DATE and TIMESTAMP as DuckDB reads them; a TIMESTAMPTZ is
+// refused by DuckDB's binder (its day is the session's TimeZone's, which x::DATE names); text is
+// for the engines that read it.
+test('the typed table', async () => {
+  const table = readFileSync(process.env.DFA_TYPED_TABLE, 'utf8').trim().split('\n').slice(1).map((line) => line.split(','));
+  const value = (field, other) => {
+    if (field === 'null') return `NULL::${other && other !== 'null' ? other.split(':')[0] : 'date'}`;
+    const [type, literal] = [field.slice(0, field.indexOf(':')), field.slice(field.indexOf(':') + 1)];
+    return `${type.toUpperCase()} '${literal}'`;
+  };
+  let checked = 0;
+  for (const [fn, , first, second, mode, result] of table) {
+    if (`${first}${second}`.includes('text:')) continue;
+    const args = [value(first, second)];
+    if (second) args.push(value(second, first));
+    if (mode) args.push(mode === 'NULL' ? 'NULL::DOUBLE' : `'${mode}'::DOUBLE`);
+    const sql = `SELECT ${fn}(${args.join(', ')})`;
+    if (sql.includes('TIMESTAMPTZ')) {
+      await assert.rejects(rows(sql), /No function matches/, sql);
+      continue;
+    }
+    const [[got]] = await rows(sql);
+    assert.equal(got === null ? 'NULL' : String(got), result, sql);
+    ++checked;
+  }
+  assert.ok(checked > 15);
+});
+
+// DuckDB 1.2 loads only the file with its older name of this platform; in a process of its own,
+// since both versions' bindings load a libduckdb.so of the same name.
+test('DuckDB 1.2 loads the linux_amd64_gcc4 file', { skip: !process.env.DFA_DUCKDB_1_2_EXTENSION && 'not built for x86-64' }, () => {
+  const script = `import { DuckDBInstance } from 'duckdb-1.2';
+    const db = await (await DuckDBInstance.create(':memory:', { allow_unsigned_extensions: 'true' })).connect();
+    await db.run("LOAD '${process.env.DFA_DUCKDB_1_2_EXTENSION}'");
+    const [[version]] = (await db.runAndReadAll('SELECT version()')).getRows();
+    const [[got]] = (await db.runAndReadAll("SELECT qvdate_getdiffmonths(DATE '2005-01-31', DATE '2005-02-28', 1.9)")).getRows();
+    console.log(version, got);`;
+  const run = spawnSync(process.execPath, ['--input-type=module', '-e', script], { encoding: 'utf8' });
+  assert.match(run.stdout, /^v1\.2\.\d+ 1$/m, run.stderr);
 });
 
 // dfa-host's ISO date of a day since 1970-01-01: years of 4 digits, or 5.
