@@ -36,5 +36,6 @@ if [ "${1:-}" = test ]; then
     "$out/venv-test/bin/pip" install -q --disable-pip-version-check "$out"/dist/*.whl -r hosts/python/tests/requirements.txt
     # From outside the source tree: the package under test is the installed wheel.
     (cd "$out" && DFA_HOST="$host" DFA_LIBRARY="$(dirname "$host")/libdfa.so" DFA_CASE_TABLE="$PWD/../tests/sql/cases.csv" \
+        DFA_TYPED_TABLE="$PWD/../tests/sql/typed_cases.csv" \
         venv-test/bin/python -m pytest -q -p no:cacheprovider "$PWD/../hosts/python/tests")
 fi

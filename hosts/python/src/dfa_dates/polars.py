@@ -4,8 +4,9 @@
     pl.col("hired").dfa.diff_months(pl.col("left"), 1)
     pl.col("hired").dfa.weeks_in_year()
 
-On Date and Datetime columns (and numbers, as spreadsheet serials); results are Float64, null
-where a date is null or outside the add-in's calendar.
+On Date and Datetime columns (a zoned Datetime by its day in its zone, as dt.date() gives it)
+and numbers, as spreadsheet serials; results are Float64, null where a date is null or outside
+the add-in's calendar.
 """
 import polars as pl
 
@@ -14,8 +15,7 @@ import dfa_dates as _dfa
 
 def _series(function, *series):
     """Applies a function of dfa_dates to Polars Series, nulls read as missing."""
-    result = function(*(s.to_numpy() if s.dtype.is_temporal() else s.cast(pl.Float64).fill_null(float("nan")).to_numpy()
-                        for s in series))
+    result = function(*(_dfa._from_polars(s) for s in series))
     return pl.Series(series[0].name, result, dtype=pl.Float64).fill_nan(None)
 
 
