@@ -236,7 +236,8 @@ TEST(Gnumeric, MissingLibraryIsOneClearMessage) {
 // functions, not its start. (Its inputs are dates to the plugin, so the 1900 system's 1, 2 and
 // 5 reach it as 2, 3 and 6.)
 TEST(Gnumeric, SurvivesAMisbehavingAddin) {
-    const Workbook workbook{false, {{"=Test_Sum3(1,2,3.5)"}, {"=Test_Negate(5)"}, {"=SUM(1,2)"}}};
+    const Workbook workbook{false, {{"=Test_Sum3(1,2,3.5)"}, {"=Test_Negate(5)"}, {"=SUM(1,2)"},
+                                    {"=DATEDIF(DATE(2000,1,1),DATE(2001,1,1),\"y\")"}}};
     constexpr const char* kRefused = "its functions are not registered";
     const struct { const char* faults; const char* sum; const char* negate; const char* message; } kTable[] = {
         {"", "8.5", "-6", nullptr},
@@ -246,6 +247,7 @@ TEST(Gnumeric, SurvivesAMisbehavingAddin) {
         {"foreign-entry", "8.5", "#NAME?", "dfa: function 1 'abort' is not exported by the library"},
         {"escapes", "8.5", "-6", nullptr},
         {"builtin-name", "8.5", "#NAME?", "dfa: the add-in's function SUM is already a Gnumeric function; not registered"},
+        {"plugin-name", "#NAME?", "-6", "dfa: the add-in's function DATEDIF is already a Gnumeric function; not registered"},
         {"hang", "#NAME?", "#NAME?", "did not finish its handshake and first calls within 2 seconds"},
         {"abort", "#NAME?", "#NAME?", "crashed (Aborted) in its handshake or first calls"},
         {"abort-on-load", "#NAME?", "#NAME?", "crashed (Aborted) in its handshake or first calls"},
@@ -255,10 +257,11 @@ TEST(Gnumeric, SurvivesAMisbehavingAddin) {
     for (const auto& row : kTable) {
         const auto sheet = Recalculate(workbook, std::string("misbehaving-") + row.faults,
                                        {std::string("DFA_TEST_FAULTS=") + row.faults}, DFA_MISBEHAVING_ADDIN);
-        ASSERT_EQ(sheet.rows.size(), 3u) << row.faults << ": " << sheet.errors;
+        ASSERT_EQ(sheet.rows.size(), 4u) << row.faults << ": " << sheet.errors;
         EXPECT_EQ(sheet.rows[0][0], row.sum) << row.faults;
         EXPECT_EQ(sheet.rows[1][0], row.negate) << row.faults;
         EXPECT_EQ(sheet.rows[2][0], "3") << row.faults;  // Gnumeric's own SUM
+        EXPECT_EQ(sheet.rows[3][0], "1") << row.faults << ": " << sheet.errors;  // and DATEDIF, of a plugin
         if (row.message) EXPECT_NE(sheet.errors.find(row.message), std::string::npos) << sheet.errors;
         else EXPECT_EQ(sheet.errors.find("dfa:"), std::string::npos) << sheet.errors;
         if (row.sum == std::string("#NAME?") && row.negate == std::string("#NAME?")) {

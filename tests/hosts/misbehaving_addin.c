@@ -14,6 +14,7 @@
  *   foreign-entry       function 1 registers "abort", which only libc exports
  *   many-functions      65535 functions, all with an unsupported type
  *   builtin-name        function 1 registers "SUM", a spreadsheet's own function
+ *   plugin-name         function 0 registers "DATEDIF", a function of one of Gnumeric's plugins
  *   hang, abort         GetFunctionCount never returns, or aborts the process
  *   exit, throw         GetFunctionCount ends the process with status 0, or throws an exception
  *   bad-alloc           GetFunctionCount throws std::bad_alloc, as C++ does when memory runs out
@@ -24,6 +25,8 @@
  *   grandchild          GetFunctionCount starts a process that outlives it (it sleeps a minute)
  *   abort-on-load       the library aborts the process as it is loaded
  *   null-version, null-entries, null-description  the metadata exports return null pointers
+ *   wrong-signatures    GetVersionInfo returns a 64-bit integer and Test_Negate takes its input
+ *                       by value (WebAssembly only: a C library's symbols have no signatures)
  * Built as WebAssembly, where a module imports nothing and has no environment, the faults are
  * fixed when it is compiled (DFA_TEST_FAULTS defined as a string); the process-level ones leave
  * the process alone, but abort and hang, which trap and loop. */
@@ -104,6 +107,7 @@ EXPORT void GetFunctionData(const uint16_t *index, char *entry, uint16_t *paramC
     if (i == 1 && Fault("duplicate")) strcpy(entry, "Test_Sum3");
     if (i == 1 && Fault("foreign-entry")) strcpy(entry, "abort");
     if (i == 1 && Fault("builtin-name")) strcpy(entry, "SUM");
+    if (i == 0 && Fault("plugin-name")) strcpy(entry, "DATEDIF");
     if (i == 1 && Fault("case-twin")) strcpy(entry, "TEST_SUM3");
     if (i == 1 && Fault("bom-entry")) strcpy(entry, "\xEF\xBB\xBFTest_Negate");
     *paramCount = i == 0 ? 4 : 2;
@@ -123,6 +127,9 @@ EXPORT void SetLanguage(const uint16_t *language) { (void)language; }
 
 EXPORT void Test_Sum3(double *result, const double *a, const double *b, const double *c) { *result = *a + *b + *c; }
 
+#ifdef DFA_WRONG_SIGNATURES
+EXPORT void Test_Negate(double *result, double a) { *result = -a; }
+#else
 EXPORT void Test_Negate(double *result, const double *a) {
 #ifndef __wasm__
     if (*a == 1000 && Fault("throw-on-1000")) Throw();
@@ -130,13 +137,18 @@ EXPORT void Test_Negate(double *result, const double *a) {
     if (*a == 1000 && Fault("abort-on-1000")) abort();
     *result = -*a;
 }
+#endif
 
 EXPORT void SUM(double *result, const double *a) { *result = 1000 + *a; }
+EXPORT void DATEDIF(double *result, const double *a) { *result = 3000 + *a; }
 EXPORT void TEST_SUM3(double *result, const double *a) { *result = 2000 + *a; }
 
 static const char *const aVersionInfo[6] = {"12:00:00", "Jan  1 2026", "1", "m1", "1", "test"};
 static const char *const aNullEntries[6] = {"12:00:00", NULL, "1", NULL, "1", NULL};
 
+#ifdef DFA_WRONG_SIGNATURES
+EXPORT int64_t GetVersionInfo(void) { return -4; }
+#else
 EXPORT const char *const *GetVersionInfo(void) {
     if (Fault("null-version")) return NULL;
 #ifdef __wasm__
@@ -144,6 +156,7 @@ EXPORT const char *const *GetVersionInfo(void) {
 #endif
     return Fault("null-entries") ? aNullEntries : aVersionInfo;
 }
+#endif
 
 EXPORT const char *component_getDescriptionFunc(void) {
     return Fault("null-description") ? NULL : "<description>\n\t\x1b[2J</description>\n";
