@@ -18,6 +18,7 @@ import {
 } from './constants.js';
 import * as browserFiles from './read-file.js';
 import { printable } from './printable.js';
+import { exportSignatures } from './signatures.js';
 
 const MAX_DESCRIPTION = 64 * 1024;
 const PAGE = 65536;
@@ -49,10 +50,11 @@ function exportName(bytes) {
   }
 }
 
-function compile(bytes, where) {
+// The module and its exports' signatures.
+async function compile(bytes, where) {
   const view = bytes instanceof ArrayBuffer ? new Uint8Array(bytes) : new Uint8Array(bytes.buffer, bytes.byteOffset, bytes.byteLength);
   if (view.length < 8 || WASM_MAGIC.some((b, i) => view[i] !== b)) throw new Error(`cannot load ${where}: not a WebAssembly module`);
-  return WebAssembly.compile(view);
+  return [await WebAssembly.compile(view), exportSignatures(view)];
 }
 
 async function compileResponse(response, where) {
@@ -65,9 +67,10 @@ async function compileResponse(response, where) {
 // without a bundler never makes it.
 const localFiles = () => (globalThis.process?.versions?.node ? import('#read-file') : browserFiles);
 
-// The module and what to call it in messages.
+// The module, its exports' signatures (null for a module compiled elsewhere, whose bytes are not
+// here) and what to call it in messages.
 async function moduleFrom(source) {
-  if (source instanceof WebAssembly.Module) return [source, 'the add-in'];
+  if (source instanceof WebAssembly.Module) return [[source, null], 'the add-in'];
   if (source instanceof ArrayBuffer || ArrayBuffer.isView(source)) return [await compile(source, 'the bytes given'), 'the add-in'];
   if (typeof Response === 'function' && source instanceof Response) {
     const where = source.url || 'the response given';
@@ -85,33 +88,49 @@ async function moduleFrom(source) {
 // against the page, or in Node.js the working directory), a fetch Response, bytes or a compiled
 // module. The language is the host's LANGID, announced last.
 export async function loadAddin(source, { language = DEFAULT_LANGUAGE } = {}) {
-  const [module, where] = await moduleFrom(source);
+  const [[module, signatures], where] = await moduleFrom(source);
   const needs = WebAssembly.Module.imports(module);
   if (needs.length > 0)
     throw new Error(`${where} imports what a host does not give: ${needs.map((i) => `${i.module}.${i.name}`).join(', ')}`);
   const instance = await WebAssembly.instantiate(module, {});
-  return new Addin(instance, language, where);
+  return new Addin(instance, signatures, language, where);
 }
+
+// How a host calls each export: pointers are i32, and only the metadata returns one.
+const POINTERS = (n) => `(${Array(n).fill('i32').join(', ')}) -> ()`;
+const EXPECTED = { GetFunctionCount: POINTERS(1), GetFunctionData: POINTERS(5), GetParameterDescription: POINTERS(4),
+  SetLanguage: POINTERS(1), _initialize: POINTERS(0), GetVersionInfo: '() -> (i32)', component_getDescriptionFunc: '() -> (i32)' };
 
 class Addin {
   #exports;
+  #signatures;
   #memory;
   #scratch;
   #byName = new Map();
   #f64 = null;
   #unreported = 0;
 
-  constructor(instance, language, where) {
+  constructor(instance, signatures, language, where) {
     this.#exports = instance.exports;
+    this.#signatures = signatures;
     this.#memory = this.#exports.memory;
     if (!(this.#memory instanceof WebAssembly.Memory)) throw new Error(`${where} exports no memory`);
     const missing = REGISTRATION.find((name) => !this.#export(name));
     if (missing) throw new Error(`${where} does not export ${missing}`);
-    /** One line for each function the add-in registers that a host cannot call. */
+    const wrong = REGISTRATION.find((name) => this.#mistyped(name, EXPECTED[name]));
+    if (wrong) throw new Error(`${where} exports ${wrong} ${this.#mistyped(wrong, EXPECTED[wrong])}`);
+    /**
+     * One line for each function the add-in registers that a host cannot call, and for each
+     * metadata export it cannot call as a host does.
+     */
     this.problems = [];
     // A trap, or an exception out of the module, ends the handshake: the add-in is refused.
+    for (const name of ['GetVersionInfo', 'component_getDescriptionFunc']) {
+      const problem = this.#mistyped(name, EXPECTED[name]);
+      if (problem) this.problems.push(`${name} ${problem}`);
+    }
     try {
-      if (typeof this.#exports._initialize === 'function') this.#exports._initialize();
+      if (this.#export('_initialize') && !this.#mistyped('_initialize', EXPECTED._initialize)) this.#exports._initialize();
       this.#scratch = this.#memory.grow(SCRATCH_PAGES) * PAGE;
       this.#f64 = new Float64Array(this.#memory.buffer, this.#scratch, 4);
       /** The functions a host can call, in the add-in's order. */
@@ -124,6 +143,12 @@ class Addin {
   #export(name) {
     const fn = this.#exports[name];
     return typeof fn === 'function' ? fn : undefined;
+  }
+
+  // Why the export cannot be called with that signature, or null (also where it is not known).
+  #mistyped(name, expected) {
+    const signature = this.#signatures?.get(name);
+    return signature && signature !== expected ? `with the signature ${signature}; a host calls it as ${expected}` : null;
   }
 
   // Views are made anew for each access: the module may grow its memory, which replaces the buffer.
@@ -208,7 +233,8 @@ class Addin {
         return `${what}: parameter ${p} has type ${types[p] === UNWRITTEN ? '(not written)' : types[p]}; only 0, a pointer to a double, is supported`;
     if (entryName !== null && functions.some((f) => f.entryName === entryName)) return `${what} is registered twice`;
     if (entryName === null || !this.#export(entryName)) return `${what} is not exported by the library`;
-    return null;
+    const mistyped = this.#mistyped(entryName, POINTERS(paramCount));
+    return mistyped && `${what} is exported ${mistyped}`;
   }
 
   #reject(problem) {
@@ -283,8 +309,10 @@ class Addin {
 
   /** The version record: six strings (null where the module's pointer is), or null. */
   versionInfo() {
-    const fn = this.#export('GetVersionInfo');
-    const record = fn ? fn() >>> 0 : 0;
+    const fn = !this.#mistyped('GetVersionInfo', EXPECTED.GetVersionInfo) && this.#export('GetVersionInfo');
+    const pointer = fn ? fn() : 0;
+    const record = typeof pointer === 'number' ? pointer >>> 0 : 0; // a module compiled elsewhere is not checked
+    
     const bytes = this.#memory.buffer.byteLength;
     if (!record || record + 4 * VERSION_INFO_COUNT > bytes) return null;
     const v = this.#view();
@@ -293,7 +321,9 @@ class Addin {
 
   /** The component description, or null. */
   description() {
-    const fn = this.#export('component_getDescriptionFunc');
-    return fn ? this.#text(fn(), MAX_DESCRIPTION) : null;
+    const fn = !this.#mistyped('component_getDescriptionFunc', EXPECTED.component_getDescriptionFunc) &&
+      this.#export('component_getDescriptionFunc');
+    const pointer = fn ? fn() : 0;
+    return typeof pointer === 'number' ? this.#text(pointer, MAX_DESCRIPTION) : null;
   }
 }

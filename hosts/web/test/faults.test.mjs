@@ -33,6 +33,14 @@ test('a trap in the handshake refuses the add-in; a wild pointer is no record', 
   assert.equal((await faulty('wild-version')).versionInfo(), null);
 });
 
+test('an export of another signature is a problem line, never a call', { skip }, async () => {
+  const addin = await faulty('wrong-signatures');
+  assert.deepEqual(addin.problems, ['GetVersionInfo with the signature () -> (i64); a host calls it as () -> (i32)',
+    "function 1 'Test_Negate' is exported with the signature (i32, f64) -> (); a host calls it as (i32, i32) -> ()"]);
+  assert.equal(addin.versionInfo(), null);
+  assert.deepEqual(addin.functions.map((f) => f.entryName), ['Test_Sum3']);
+});
+
 // A handshake that never ends cannot be interrupted on the thread that runs it: a host that must
 // not wait runs loadAddin in a worker and gives up on it after a deadline.
 test('a looping handshake is left behind in a worker', { skip, timeout: 30000 }, async () => {
