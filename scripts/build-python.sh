@@ -18,7 +18,7 @@ mkdir -p "$stage/dfa/addin" "$stage/dfa/hosts/loader" "$stage/dfa/debian"
 cp -r hosts/python/pyproject.toml hosts/python/CMakeLists.txt hosts/python/README.md hosts/python/src LICENSE "$stage/"
 cp -r addin/datefunc "$stage/dfa/addin/"
 cp -r include "$stage/dfa/"
-cp hosts/loader/addin_serial.h "$stage/dfa/hosts/loader/"
+cp hosts/loader/addin_serial.h hosts/loader/function_catalog.def "$stage/dfa/hosts/loader/"
 cp debian/changelog "$stage/dfa/debian/"
 
 python3 -m venv "$out/venv-build"

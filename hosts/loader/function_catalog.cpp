@@ -26,6 +26,8 @@ constexpr CatalogEntry kCatalog[] = {
 
 }  // namespace
 
+std::span<const CatalogEntry> Catalog() { return kCatalog; }
+
 const CatalogEntry* FindInCatalog(std::string_view entryName) {
     for (const CatalogEntry& entry : kCatalog)
         if (entry.entryName == entryName) return &entry;

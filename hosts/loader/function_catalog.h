@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string_view>
 
 #include "addin_loader.h"
@@ -21,6 +22,9 @@ struct CatalogEntry {
     std::string_view example;  // a formula of Gnumeric's English syntax
     double exampleResult;
 };
+
+// Every function the hosts know, in the add-in's order.
+std::span<const CatalogEntry> Catalog();
 
 // The entry of a function the hosts know, or null.
 const CatalogEntry* FindInCatalog(std::string_view entryName);

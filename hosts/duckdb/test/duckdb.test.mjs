@@ -44,6 +44,20 @@ test('the case table, with DATE and with TIMESTAMP arguments', async () => {
   }
 });
 
+// The add-in's functions as dfa-host lists them: lower-case name and argument count (a difference
+// also without its mode).
+function addinRegistrations() {
+  const list = String(spawnSync(process.env.DFA_HOST, ['list']).stdout);
+  return [...list.matchAll(/^\d+ (\S+) +parameters: (\d+)/gm)].flatMap(([, name, parameters]) =>
+    (parameters === '4' ? [3, 2] : [parameters - 1]).map((n) => `${name.toLowerCase()}/${n}`)).sort();
+}
+
+test('DuckDB registers the add-in\'s functions', { skip: !process.env.DFA_HOST && 'DFA_HOST names no dfa-host' }, async () => {
+  const registered = await rows(`SELECT DISTINCT lower(function_name) || '/' || len(parameters) FROM duckdb_functions()
+    WHERE lower(function_name) LIKE 'qvdate%' ORDER BY 1`);
+  assert.deepEqual(registered.map(([r]) => r), addinRegistrations());
+});
+
 // The typed table (DFA_TYPED_TABLE): DATE and TIMESTAMP as DuckDB reads them; a TIMESTAMPTZ is
 // refused by DuckDB's binder (its day is the session's TimeZone's, which x::DATE names); text is
 // for the engines that read it.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// dfa_dates._ufuncs: the add-in's seven functions as numpy ufuncs, each with two loops: on
+// dfa_dates._ufuncs: the add-in's functions (the hosts' catalog of them) as numpy ufuncs, each with two loops: on
 // spreadsheet serials (float64), and on days since 1970-01-01 (int64: datetime64[D]'s values),
 // which become serials through the add-in's calendar in the same pass; serial_of_days is that
 // conversion alone. The add-in is compiled in and called directly. NaN, and serials or days
@@ -70,38 +70,53 @@ void SerialOfDaysLoop(char** args, const npy_intp* dimensions, const npy_intp* s
     for (npy_intp i = 0; i < dimensions[0]; ++i, days += steps[0], out += steps[1]) Store(out, SerialOf(Load<int64_t>(days)));
 }
 
-// numpy keeps pointers to a ufunc's loops, data and types for as long as the ufunc lives.
+// numpy keeps pointers to a ufunc's name, loops, data and types for as long as the ufunc lives.
 struct UfuncDefinition {
-    const char* name;
+    const char* entryName;  // the add-in's; the ufunc's name is made from it
     const char* doc;
     int inputs, loops;
     PyUFuncGenericFunction loop[2];
     char types[8];  // each loop's input and output types, one loop after the other
     void* data[2];
+    char name[32];
 };
 
 template <dfa_DiffFunction_fn kFunction>
-constexpr UfuncDefinition Difference(const char* name, const char* doc) {
-    return {name, doc, 3, 2, {DifferenceLoop<kFunction, double>, DifferenceLoop<kFunction, int64_t>},
-            {NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE, NPY_INT64, NPY_INT64, NPY_DOUBLE, NPY_DOUBLE}, {}};
+constexpr UfuncDefinition Difference(const char* entryName, const char* doc) {
+    return {entryName, doc, 3, 2, {DifferenceLoop<kFunction, double>, DifferenceLoop<kFunction, int64_t>},
+            {NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE, NPY_INT64, NPY_INT64, NPY_DOUBLE, NPY_DOUBLE}, {}, {}};
 }
 template <dfa_DateFunction_fn kFunction>
-constexpr UfuncDefinition OneDate(const char* name, const char* doc) {
-    return {name, doc, 1, 2, {OneDateLoop<kFunction, double>, OneDateLoop<kFunction, int64_t>},
-            {NPY_DOUBLE, NPY_DOUBLE, NPY_INT64, NPY_DOUBLE}, {}};
+constexpr UfuncDefinition OneDate(const char* entryName, const char* doc) {
+    return {entryName, doc, 1, 2, {OneDateLoop<kFunction, double>, OneDateLoop<kFunction, int64_t>},
+            {NPY_DOUBLE, NPY_DOUBLE, NPY_INT64, NPY_DOUBLE}, {}, {}};
 }
+#define DFA_KIND_DIFFERENCE Difference
+#define DFA_KIND_DATE OneDate
 
 UfuncDefinition kUfuncs[] = {
-    Difference<QvDate_GetDiffWeeks>("diff_weeks", "Whole weeks from the first date to the second; mode 1 counts from the Monday of ISO week 1."),
-    Difference<QvDate_GetDiffMonths>("diff_months", "Whole months from the first date to the second; mode 1 counts calendar months."),
-    Difference<QvDate_GetDiffYears>("diff_years", "Whole years from the first date to the second; mode 1 counts calendar years."),
-    OneDate<QvDate_IsLeapYear>("is_leap_year", "1 if the date's year is a leap year, else 0."),
-    OneDate<QvDate_DaysInMonth>("days_in_month", "Days of the date's month, 28 to 31."),
-    OneDate<QvDate_DaysInYear>("days_in_year", "Days of the date's year, 365 or 366."),
-    OneDate<QvDate_WeeksInYear>("weeks_in_year", "ISO 8601 weeks of the date's year, 52 or 53."),
+#define DFA_CATALOG_ENTRY(entry, kind, description, ...) DFA_KIND_##kind<entry>(#entry, description),
+#include "function_catalog.def"
+#undef DFA_CATALOG_ENTRY
     {"serial_of_days", "The add-in's serial of a day counted from 1970-01-01 (NaN outside its calendar).", 1, 1,
-     {SerialOfDaysLoop}, {NPY_INT64, NPY_DOUBLE}, {}},
+     {SerialOfDaysLoop}, {NPY_INT64, NPY_DOUBLE}, {}, {}},
 };
+
+// Python's name of an entry: QvDate_GetDiffWeeks is diff_weeks, QvDate_IsLeapYear is_leap_year;
+// serial_of_days, the module's own, is its name already.
+void MakeName(UfuncDefinition& definition) {
+    const char* in = definition.entryName;
+    const bool entry = *in >= 'A' && *in <= 'Z';
+    if (const char* underscore = std::strchr(in, '_'); entry && underscore) in = underscore + 1;
+    if (std::strncmp(in, "Get", 3) == 0) in += 3;
+    std::size_t n = 0;
+    for (; *in && n + 2 < sizeof definition.name; ++in) {
+        const bool upper = *in >= 'A' && *in <= 'Z';
+        if (upper && n > 0) definition.name[n++] = '_';
+        definition.name[n++] = upper ? static_cast<char>(*in - 'A' + 'a') : *in;
+    }
+    definition.name[n] = '\0';
+}
 
 PyModuleDef kModule = {PyModuleDef_HEAD_INIT, "dfa_dates._ufuncs", "The dfa add-in's functions as numpy ufuncs.", -1,
                        nullptr, nullptr, nullptr, nullptr, nullptr};
@@ -116,6 +131,7 @@ PyMODINIT_FUNC PyInit__ufuncs(void) {
     uint16_t count = 0;
     GetFunctionCount(&count);  // the add-in's handshake, which sets its null date
     for (UfuncDefinition& definition : kUfuncs) {
+        MakeName(definition);
         PyObject* ufunc = PyUFunc_FromFuncAndData(definition.loop, definition.data, definition.types, definition.loops, definition.inputs, 1,
                                                   PyUFunc_None, definition.name, definition.doc, 0);
         if (!ufunc || PyModule_AddObject(module, definition.name, ufunc) < 0) {

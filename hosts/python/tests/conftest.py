@@ -4,16 +4,26 @@
 # the case table that every engine's host runs (DFA_CASE_TABLE).
 import ctypes
 import os
+import re
 import subprocess
 
 import numpy as np
 import pytest
 
-ONE_DATE = ["is_leap_year", "days_in_month", "days_in_year", "weeks_in_year"]
-DIFFERENCES = ["diff_weeks", "diff_months", "diff_years"]
-ENTRY = {"is_leap_year": "QvDate_IsLeapYear", "days_in_month": "QvDate_DaysInMonth", "days_in_year": "QvDate_DaysInYear",
-         "weeks_in_year": "QvDate_WeeksInYear", "diff_weeks": "QvDate_GetDiffWeeks",
-         "diff_months": "QvDate_GetDiffMonths", "diff_years": "QvDate_GetDiffYears"}
+import dfa_dates
+
+ONE_DATE, DIFFERENCES = list(dfa_dates.ONE_DATE), list(dfa_dates.DIFFERENCES)
+
+
+def _addin_functions():
+    """The add-in's entry names and input counts, as dfa-host lists them."""
+    listing = subprocess.run([os.environ["DFA_HOST"], "list"], capture_output=True, text=True).stdout
+    return {m[1]: int(m[2]) - 1 for m in re.finditer(r"^\d+ (\S+) +parameters: (\d+)", listing, re.M)}
+
+
+ADDIN_FUNCTIONS = _addin_functions()
+# Each Python name's entry name (QvDate_GetDiffWeeks is diff_weeks).
+ENTRY = {re.sub(r"(?<!^)(?=[A-Z])", "_", e.split("_", 1)[1].removeprefix("Get")).lower(): e for e in ADDIN_FUNCTIONS}
 
 
 def iso(days):

@@ -10,7 +10,12 @@ import polars as pl
 import pytest
 
 import dfa_dates as dfa
-from conftest import DIFFERENCES, ONE_DATE, addin_on_dates
+from conftest import ADDIN_FUNCTIONS, DIFFERENCES, ENTRY, ONE_DATE, addin_on_dates
+
+
+def test_the_package_offers_the_addins_functions():
+    offered = {name: getattr(dfa._ufuncs, name).nin for name in (*dfa.DIFFERENCES, *dfa.ONE_DATE)}
+    assert {ENTRY[name]: inputs for name, inputs in offered.items()} == ADDIN_FUNCTIONS
 
 
 def same(a, b, what=""):
@@ -23,10 +28,7 @@ def test_the_case_table():
     assert len(rows) > 150
     date = lambda field: np.datetime64("NaT" if field == "NULL" else field, "D")
     for r in rows:
-        fn = getattr(dfa, {"QvDate_IsLeapYear": "is_leap_year", "QvDate_DaysInMonth": "days_in_month",
-                           "QvDate_DaysInYear": "days_in_year", "QvDate_WeeksInYear": "weeks_in_year",
-                           "QvDate_GetDiffWeeks": "diff_weeks", "QvDate_GetDiffMonths": "diff_months",
-                           "QvDate_GetDiffYears": "diff_years"}[r["function"]])
+        fn = getattr(dfa, {entry: name for name, entry in ENTRY.items()}[r["function"]])
         mode = () if r["mode"] == "" else (None,) if r["mode"] == "NULL" else (float(r["mode"]),)
         got = fn(date(r["first"])) if not r["second"] else fn(date(r["first"]), date(r["second"]), *mode)
         expected = np.nan if r["result"] == "NULL" else float(r["result"])

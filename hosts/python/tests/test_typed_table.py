@@ -16,9 +16,9 @@ import pytest
 
 import dfa_dates as dfa
 
-NAMES = {"QvDate_IsLeapYear": "is_leap_year", "QvDate_DaysInMonth": "days_in_month", "QvDate_DaysInYear": "days_in_year",
-         "QvDate_WeeksInYear": "weeks_in_year", "QvDate_GetDiffWeeks": "diff_weeks", "QvDate_GetDiffMonths": "diff_months",
-         "QvDate_GetDiffYears": "diff_years"}
+from conftest import ENTRY
+
+NAMES = {entry: name for name, entry in ENTRY.items()}
 
 with open(os.environ["DFA_TYPED_TABLE"]) as f:
     ROWS = list(csv.DictReader(f))

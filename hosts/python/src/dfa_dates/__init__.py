@@ -30,8 +30,11 @@ import numpy as _np
 
 from . import _ufuncs
 
-__all__ = ["diff_weeks", "diff_months", "diff_years", "is_leap_year", "days_in_month", "days_in_year",
-           "weeks_in_year", "serials"]
+# The add-in's functions, as the compiled module names them: differences take two dates and a mode.
+_FUNCTIONS = [u for u in vars(_ufuncs).values() if isinstance(u, _np.ufunc) and u.__name__ != "serial_of_days"]
+DIFFERENCES = tuple(u.__name__ for u in _FUNCTIONS if u.nin == 3)
+ONE_DATE = tuple(u.__name__ for u in _FUNCTIONS if u.nin == 1)
+__all__ = [*DIFFERENCES, *ONE_DATE, "serials"]
 
 
 def _is_pandas(x):
@@ -247,8 +250,6 @@ def _difference(ufunc):
     return function
 
 
-DIFFERENCES = ("diff_weeks", "diff_months", "diff_years")
-ONE_DATE = ("is_leap_year", "days_in_month", "days_in_year", "weeks_in_year")
 for _name in DIFFERENCES:
     globals()[_name] = _difference(getattr(_ufuncs, _name))
 for _name in ONE_DATE:
