@@ -5,8 +5,9 @@
     df.select(dfa.diff_months("hired", "left", 1), dfa.weeks_in_year(col("hired")))
 
 Arguments are Columns or column names (a mode may also be a number); DateType, TimestampType
-and numeric (serial) columns. Results are doubles, NaN where a date is null or outside the
-add-in's calendar.
+(by its day in the session time zone, as to_date gives it) and numeric (serial) columns.
+Results are doubles, null where a date or the mode is null or a date is outside the add-in's
+calendar.
 """
 import pandas as pd
 from pyspark.sql import Column
@@ -38,7 +39,8 @@ def _difference(function):
     udf = pandas_udf(compute, DoubleType())
 
     def column(start, end, mode=0):
-        mode = mode if isinstance(mode, Column) else F.lit(float(mode))
+        if not isinstance(mode, Column):
+            mode = F.col(mode) if isinstance(mode, str) else F.lit(None if mode is None else float(mode)).cast("double")
         return udf(_column(start), _column(end), mode).alias(function.__name__)
     column.__name__, column.__doc__ = function.__name__, function.__doc__
     return column
