@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "addin_serial.h"
 #include "sqlite_date.h"
 
 namespace {
@@ -44,7 +45,7 @@ std::string SqliteDate(sqlite3_stmt* statement, Bind bind) {
 std::string Iso(std::optional<int64_t> days) {
     using namespace std::chrono;
     // std::chrono's years end at 32767: beyond 9999 the day is of no interest here anyway.
-    if (!days || *days < -719528 || *days > 2932896) return {};
+    if (!days || *days < dfa_host::kFirstAddinDays || *days > dfa_host::DaysFromCivil(9999, 12, 31)) return {};
     const year_month_day date{sys_days{std::chrono::days{*days}}};
     char text[16];
     std::snprintf(text, sizeof text, "%04d-%02u-%02u", int{date.year()}, unsigned{date.month()}, unsigned{date.day()});

@@ -18,7 +18,7 @@ using dfa_host::AddinSerialOfDays;
 using dfa_host::DaysFromCivil;
 using dfa_host::ParseArgument;
 
-constexpr int32_t kNullDate = 693594;
+constexpr int32_t kNullDate = dfa::kNullDate;
 
 std::string Iso(unsigned y, unsigned m, unsigned d) {
     char text[40];

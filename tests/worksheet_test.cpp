@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "calendar.h"
 #include "loaded_addin.h"
 
 namespace {
@@ -106,7 +107,7 @@ TEST_F(Worksheet, NonFiniteAndHugeSerials) {
         EXPECT_EQ(addin.date("QvDate_DaysInMonth", serial), 31) << serial;
     }
     // Differences use the saturated day numbers exactly, beyond the int32 range.
-    const double span = 2147483647.0 - (-2147483648.0 + 693594.0);
+    const double span = 2147483647.0 - (-2147483648.0 + dfa::kNullDate);
     EXPECT_EQ(addin.diff("QvDate_GetDiffWeeks", -kInf, kInf, 0), std::trunc(span / 7));
     EXPECT_EQ(addin.diff("QvDate_GetDiffWeeks", kInf, -kInf, 0), -std::trunc(span / 7));
     EXPECT_EQ(addin.diff("QvDate_GetDiffYears", -kInf, kInf, 1), 65535);

@@ -43,14 +43,14 @@ def test_spark_column_functions_in_local_mode(recent_dates):
     from pyspark.sql import SparkSession
     from dfa_dates import spark as sdfa
     first, second, expected = recent_dates
-    rows = [(i, a.item(), b.item()) for i, (a, b) in enumerate(zip(first, second))]
+    rows = [(i, a.item(), b.item(), 1.9) for i, (a, b) in enumerate(zip(first, second))]
     os.environ["PYSPARK_PYTHON"] = sys.executable  # the workers run this environment's Python
     session = SparkSession.builder.master("local[2]").config("spark.ui.enabled", "false") \
         .config("spark.sql.session.timeZone", "UTC").getOrCreate()
     try:
-        df = session.createDataFrame(rows, "i long, a date, b date")
+        df = session.createDataFrame(rows, "i long, a date, b date, mode double")
         out = df.select("i", *[getattr(sdfa, f)("a") for f in ONE_DATE],
-                        *[getattr(sdfa, f)("a", "b", 1) for f in DIFFERENCES]).toPandas().sort_values("i")
+                        *[getattr(sdfa, f)("a", "b", "mode") for f in DIFFERENCES]).toPandas().sort_values("i")
     finally:
         session.stop()
     assert len(out) == 100000
