@@ -138,6 +138,26 @@ void Register(GnmFuncGroup* group, const dfa_host::FunctionInfo& function) {
     g_registered->push_back(std::move(registered));
 }
 
+// Gnumeric's plugins declare their functions when they are activated, in the order Gnumeric
+// finds them, and this plugin may come first: the others that Gnumeric would activate are
+// activated now, so that every function Gnumeric has is known before the add-in's are named.
+// (A name taken first would be handed to the add-in, and the plugin that declares it later
+// could no longer load its own.)
+void ActivateOtherFunctionPlugins(GOPlugin* self) {
+    for (GSList* p = go_plugins_get_available_plugins(); p; p = p->next) {
+        auto* plugin = static_cast<GOPlugin*>(p->data);
+        if (plugin == self || go_plugin_is_active(plugin) || go_plugin_db_is_plugin_marked_for_deactivation(plugin))
+            continue;
+        bool declaresFunctions = false;
+        for (GSList* s = go_plugin_get_services(plugin); s && !declaresFunctions; s = s->next)
+            declaresFunctions = GNM_IS_PLUGIN_SERVICE_FUNCTION_GROUP(s->data);
+        if (!declaresFunctions) continue;
+        GOErrorInfo* error = nullptr;
+        go_plugin_activate(plugin, &error);
+        if (error) go_error_info_free(error);  // Gnumeric reports it when it activates the plugin itself
+    }
+}
+
 // Which plugin answers and with how many functions, for whoever has more than one: GLib's debug
 // messages of the domain "dfa" (G_MESSAGES_DEBUG=dfa).
 void Debug(const std::string& message) { g_log("dfa", G_LOG_LEVEL_DEBUG, "%s", message.c_str()); }
@@ -175,6 +195,7 @@ void go_plugin_init(GOPlugin* plugin, GOCmdContext*) {
             for (const std::string& problem : g_addin->problems()) Complain(problem);
         }
         if (!g_addin || !g_addin->ok() || !g_registered->empty()) return;  // nothing to offer, or active already
+        ActivateOtherFunctionPlugins(plugin);
         GnmFuncGroup* group = gnm_func_group_fetch("dfa", "Date (dfa add-in)");
         for (const dfa_host::FunctionInfo& function : g_addin->functions()) Register(group, function);
         // How many of the add-in's functions this plugin answers for: another plugin that
