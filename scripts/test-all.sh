@@ -69,11 +69,11 @@ t0=$(date +%s)
 DFA_HOST=build-test/dfa-host sh scripts/build-duckdb.sh test
 echo "duckdb       $(($(date +%s) - t0)) s: dfa.duckdb_extension, refused unsigned, case table and 100,000 rows passed" >>"$summary"
 
-# The Python package: sdist and manylinux wheel, the wheel's tests in a fresh virtual environment
+# The Python package: sdist and a manylinux wheel per CPython (3.11 to 3.13), each wheel's tests in a fresh virtual environment
 # with pandas, Polars, Dask (a local cluster) and Spark (local mode).
 t0=$(date +%s)
 DFA_HOST=build-test/dfa-host sh scripts/build-python.sh test
-echo "python       $(($(date +%s) - t0)) s: sdist, manylinux wheel; numpy, pandas, Polars, Dask and Spark tests passed" >>"$summary"
+echo "python       $(($(date +%s) - t0)) s: sdist, manylinux wheels for CPython 3.11 to 3.13; numpy, pandas, Polars, pyarrow, Dask and Spark tests passed on each" >>"$summary"
 
 # The Debian packages, built by dpkg-buildpackage natively (with its tests) and cross for three
 # more architectures, checked by lintian; the native ones installed and their autopkgtests run.

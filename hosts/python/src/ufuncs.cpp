@@ -130,8 +130,24 @@ PyMODINIT_FUNC PyInit__ufuncs(void) {
     if (!module) return nullptr;
     uint16_t count = 0;
     GetFunctionCount(&count);  // the add-in's handshake, which sets its null date
+    // Each function's entry name, under which the SQL engines register it.
+    PyObject* entries = PyDict_New();
+    if (!entries || PyModule_AddObject(module, "entry_names", entries) < 0) {
+        Py_XDECREF(entries);
+        Py_DECREF(module);
+        return nullptr;
+    }
     for (UfuncDefinition& definition : kUfuncs) {
         MakeName(definition);
+        if (std::strcmp(definition.name, definition.entryName) != 0) {
+            PyObject* entry = PyUnicode_FromString(definition.entryName);
+            const int added = entry ? PyDict_SetItemString(entries, definition.name, entry) : -1;
+            Py_XDECREF(entry);
+            if (added < 0) {
+                Py_DECREF(module);
+                return nullptr;
+            }
+        }
         PyObject* ufunc = PyUFunc_FromFuncAndData(definition.loop, definition.data, definition.types, definition.loops, definition.inputs, 1,
                                                   PyUFunc_None, definition.name, definition.doc, 0);
         if (!ufunc || PyModule_AddObject(module, definition.name, ufunc) < 0) {

@@ -51,10 +51,21 @@ def test_spark_column_functions_in_local_mode(recent_dates):
         df = session.createDataFrame(rows, "i long, a date, b date, mode double")
         out = df.select("i", *[getattr(sdfa, f)("a") for f in ONE_DATE],
                         *[getattr(sdfa, f)("a", "b", "mode") for f in DIFFERENCES]).toPandas().sort_values("i")
+        # Spark SQL, under the add-in's names, with two arguments and three.
+        sdfa.register(session)
+        df.createOrReplaceTempView("pairs")
+        entry = dfa._ufuncs.entry_names
+        sql = session.sql("SELECT i, " + ", ".join([f"{entry[f]}(a) AS {f}" for f in ONE_DATE] +
+                                                   [f"{entry[f]}(a, b, mode) AS {f}" for f in DIFFERENCES]) +
+                          " FROM pairs").toPandas().sort_values("i")
+        [example] = session.sql("SELECT qvdate_getdiffmonths(DATE '2005-01-31', DATE '2005-02-28'),"
+                                " QvDate_GetDiffMonths(DATE '2005-01-31', DATE '2005-02-28', 1.9)").collect()
+        assert tuple(example) == (0, 1)
     finally:
         session.stop()
-    assert len(out) == 100000
-    for f in ONE_DATE:
-        np.testing.assert_array_equal(out[f].to_numpy(), expected[f])
-    for f in DIFFERENCES:
-        np.testing.assert_array_equal(out[f].to_numpy(), expected[(f, 1)])
+    for frame in (out, sql):
+        assert len(frame) == 100000
+        for f in ONE_DATE:
+            np.testing.assert_array_equal(frame[f].to_numpy(dtype=float), expected[f])
+        for f in DIFFERENCES:
+            np.testing.assert_array_equal(frame[f].to_numpy(dtype=float), expected[(f, 1)])

@@ -107,8 +107,14 @@ def test_polars_expressions_on_date_and_datetime_columns():
                           "b": [dt.datetime(2005, 2, 28, 12), dt.datetime(2005, 1, 1), None]})
     out = frame.select(pl.col("a").dfa.diff_months(pl.col("b")), pl.col("a").dfa.diff_months(pl.col("b"), 1).alias("iso"),
                        pl.col("b").dfa.weeks_in_year(), pl.col("a").dfa.days_in_month().alias("dim"))
-    assert out.columns == ["a", "iso", "b", "dim"]
+    assert out.columns == ["a", "iso", "b", "dim"] and set(out.schema.values()) == {pl.Int32}
     assert out.rows() == [(0.0, 1.0, 52.0, 31.0), (None, None, 52.0, None), (None, None, None, 31.0)]
+
+
+def test_the_functions_pickle_by_reference():
+    import pickle
+    for name in (*dfa.DIFFERENCES, *dfa.ONE_DATE):
+        assert pickle.loads(pickle.dumps(getattr(dfa, name))) is getattr(dfa, name)
 
 
 def test_errors_say_what_is_wrong():

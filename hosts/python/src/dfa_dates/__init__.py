@@ -22,6 +22,7 @@ a number: 1 (or anything that truncates to 1, such as 1.9) selects ISO 8601; a m
 pandas' own arithmetic aligns them.
 """
 import datetime as _datetime
+import decimal as _decimal
 import numbers as _numbers
 import re as _re
 import sys as _sys
@@ -107,7 +108,7 @@ def _datetimes_of_objects(values):
     """An object array (dates, datetimes, strings, missing values) as datetime64[D], or None
     where its values are all plain numbers."""
     flat = values.ravel()
-    if all(isinstance(v, _numbers.Real) and not isinstance(v, (bool, _np.bool_)) for v in flat):
+    if all(isinstance(v, (_numbers.Real, _decimal.Decimal)) and not isinstance(v, (bool, _np.bool_)) for v in flat):
         return None
     out = _np.empty(flat.shape, dtype="datetime64[D]")
     for i, v in enumerate(flat):
@@ -204,7 +205,7 @@ def _mode(mode):
 
 def _like(template, result):
     """The result in the shape of the first argument: a pandas Series keeps its index and name,
-    an Index stays an Index, a Polars Series stays one (with null where the result is NaN)."""
+    an Index stays an Index, a Polars Series stays one (Int32, null where the result is NaN)."""
     if _is_pandas(template):
         import pandas as pd
         if isinstance(template, pd.Series):
@@ -212,14 +213,21 @@ def _like(template, result):
         return pd.Index(_np.asarray(result), name=template.name)
     if _is_polars(template):
         import polars as pl
-        return pl.Series(template.name, _np.asarray(result), dtype=pl.Float64).fill_nan(None)
+        return pl.Series(template.name, _np.asarray(result), dtype=pl.Float64).fill_nan(None).cast(pl.Int32)
     return result
+
+
+def _named(function, ufunc):
+    """The function under the ufunc's name in this module, so that it pickles by reference."""
+    function.__name__ = function.__qualname__ = ufunc.__name__
+    function.__module__ = __name__
+    return function
 
 
 def _one_date(ufunc):
     def function(date):
         return _like(date, ufunc(_operand(date)))
-    function.__name__ = ufunc.__name__
+    _named(function, ufunc)
     function.__doc__ = ufunc.__doc__ + " The date as any of the package's kinds of dates."
     return function
 
@@ -244,7 +252,7 @@ def _difference(ufunc):
         if first.dtype != second.dtype:  # a date and a serial: both serials
             first, second = _as_serials(first), _as_serials(second)
         return _like(start, ufunc(first, second, _mode(mode)))
-    function.__name__ = ufunc.__name__
+    _named(function, ufunc)
     function.__doc__ = ufunc.__doc__ + (" Dates as any of the package's kinds of dates; the mode left out is 0, a missing"
                                         " mode (None, NaN) gives NaN; pandas Series are aligned on their index.")
     return function
@@ -255,7 +263,3 @@ for _name in DIFFERENCES:
 for _name in ONE_DATE:
     globals()[_name] = _one_date(getattr(_ufuncs, _name))
 
-try:  # the expression namespace, where Polars is installed
-    from . import polars as _polars  # noqa: F401
-except ImportError:
-    pass

@@ -5,8 +5,9 @@
     pl.col("hired").dfa.weeks_in_year()
 
 On Date and Datetime columns (a zoned Datetime by its day in its zone, as dt.date() gives it)
-and numbers, as spreadsheet serials; results are Float64, null where a date is null or outside
-the add-in's calendar.
+and numbers, as spreadsheet serials; results are Int32, null where a date or the mode is null
+or a date is outside the add-in's calendar. The functions are elementwise: Polars calls them
+once a batch, in group_by, over and the streaming engine alike.
 """
 import polars as pl
 
@@ -16,7 +17,7 @@ import dfa_dates as _dfa
 def _series(function, *series):
     """Applies a function of dfa_dates to Polars Series, nulls read as missing."""
     result = function(*(_dfa._from_polars(s) for s in series))
-    return pl.Series(series[0].name, result, dtype=pl.Float64).fill_nan(None)
+    return pl.Series(series[0].name, result, dtype=pl.Float64).fill_nan(None).cast(pl.Int32)
 
 
 @pl.api.register_expr_namespace("dfa")
@@ -28,7 +29,7 @@ class DfaNamespace:
         mode = mode if isinstance(mode, pl.Expr) else pl.lit(mode, dtype=pl.Float64)
         result = pl.struct(start=self._expr, end=end, mode=mode).map_batches(
             lambda s: _series(function, s.struct.field("start"), s.struct.field("end"), s.struct.field("mode")),
-            return_dtype=pl.Float64)
+            return_dtype=pl.Int32, is_elementwise=True)
         # Named after the first date, as Polars names what an expression's method gives.
         try:
             return result.alias(self._expr.meta.output_name())
@@ -36,7 +37,7 @@ class DfaNamespace:
             return result
 
     def _one_date(self, function):
-        return self._expr.map_batches(lambda s: _series(function, s), return_dtype=pl.Float64)
+        return self._expr.map_batches(lambda s: _series(function, s), return_dtype=pl.Int32, is_elementwise=True)
 
     def diff_weeks(self, end: pl.Expr, mode=0) -> pl.Expr:
         return self._difference(_dfa.diff_weeks, end, mode)

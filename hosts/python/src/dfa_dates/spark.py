@@ -1,19 +1,23 @@
 # SPDX-License-Identifier: MIT
-"""The seven functions as Spark Column functions (pandas_udf), for DataFrames of any size:
+"""The seven functions in Spark: as Column functions (pandas_udf) for DataFrames of any size,
 
     from dfa_dates import spark as dfa
     df.select(dfa.diff_months("hired", "left", 1), dfa.weeks_in_year(col("hired")))
 
-Arguments are Columns or column names (a mode may also be a number); DateType, TimestampType
-(by its day in the session time zone, as to_date gives it) and numeric (serial) columns.
-Results are doubles, null where a date or the mode is null or a date is outside the add-in's
-calendar.
+and in Spark SQL under the add-in's names, after ``dfa.register(spark)``:
+
+    SELECT qvdate_getdiffmonths(hired, left), qvdate_getdiffmonths(hired, left, 1) FROM staff
+
+Arguments are Columns or column names, the mode included (a mode may also be a number);
+DateType, TimestampType (by its day in the session time zone, as to_date gives it) and numeric
+(serial) columns. Results are IntegerType, null where a date or the mode is null or a date is
+outside the add-in's calendar.
 """
 import pandas as pd
 from pyspark.sql import Column
 from pyspark.sql import functions as F
 from pyspark.sql.functions import pandas_udf
-from pyspark.sql.types import DoubleType
+from pyspark.sql.types import IntegerType
 
 import dfa_dates as _dfa
 
@@ -22,10 +26,24 @@ def _column(x):
     return x if isinstance(x, Column) else F.col(x)
 
 
+def _integers(result):
+    return pd.Series(result).astype("Int32")
+
+
+def _udf(function):
+    """The pandas UDF of a function: a date, or two dates and an optional mode."""
+    if function.__name__ in _dfa.ONE_DATE:
+        def compute(date: pd.Series) -> pd.Series:
+            return _integers(function(date))
+    else:
+        def compute(start: pd.Series, end: pd.Series, *mode: pd.Series) -> pd.Series:
+            return _integers(function(start, end, *mode))
+    compute.__name__ = compute.__qualname__ = function.__name__
+    return pandas_udf(compute, IntegerType())
+
+
 def _one_date(function):
-    def compute(date: pd.Series) -> pd.Series:
-        return function(date)
-    udf = pandas_udf(compute, DoubleType())
+    udf = _udf(function)
 
     def column(date):
         return udf(_column(date)).alias(function.__name__)
@@ -34,9 +52,7 @@ def _one_date(function):
 
 
 def _difference(function):
-    def compute(start: pd.Series, end: pd.Series, mode: pd.Series) -> pd.Series:
-        return function(start, end, mode)
-    udf = pandas_udf(compute, DoubleType())
+    udf = _udf(function)
 
     def column(start, end, mode=0):
         if not isinstance(mode, Column):
@@ -46,7 +62,14 @@ def _difference(function):
     return column
 
 
-__all__ = [*_dfa.DIFFERENCES, *_dfa.ONE_DATE]
+def register(spark):
+    """Registers the seven in the session for Spark SQL under the add-in's entry names (SQL names
+    ignore case); a difference takes two dates and an optional mode."""
+    for name in (*_dfa.DIFFERENCES, *_dfa.ONE_DATE):
+        spark.udf.register(_dfa._ufuncs.entry_names[name], _udf(getattr(_dfa, name)))
+
+
+__all__ = [*_dfa.DIFFERENCES, *_dfa.ONE_DATE, "register"]
 for _name in _dfa.DIFFERENCES:
     globals()[_name] = _difference(getattr(_dfa, _name))
 for _name in _dfa.ONE_DATE:
