@@ -13,6 +13,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "calendar.h"
@@ -178,8 +179,11 @@ int main(int argc, char** argv) {
         MakeInputs("slowest", 365 * 65536, dfa::kLastDay, 2),
     };
     RatioReporter reporter;
-    const char* const oneDate[] = {"QvDate_IsLeapYear", "QvDate_DaysInMonth", "QvDate_DaysInYear", "QvDate_WeeksInYear"};
-    const char* const diffs[] = {"QvDate_GetDiffWeeks", "QvDate_GetDiffMonths", "QvDate_GetDiffYears"};
+    // The add-in's functions, from the hosts' catalog.
+    std::vector<const char*> oneDate, diffs;
+#define DFA_CATALOG_ENTRY(entry, kind, ...) (std::string_view(#kind) == "DIFFERENCE" ? diffs : oneDate).push_back(#entry);
+#include "function_catalog.def"
+#undef DFA_CATALOG_ENTRY
     for (const InputSet& set : sets) {
         RegisterOneDate("call floor (1 date)/" + set.name, Resolve<dfa_DateFunction_fn>(floorLib, "CallFloor1"), set);
         RegisterDiff("call floor (2 dates)/" + set.name, Resolve<dfa_DiffFunction_fn>(floorLib, "CallFloor3"), set, 0);
