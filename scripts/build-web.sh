@@ -41,6 +41,7 @@ if [ "${1:-}" = test ]; then
     (cd "$out/consumers" && npm install --silent --no-audit --no-fund && npm install --silent --no-audit --no-fund --no-save "../$(basename "$tarball")")
     cp hosts/web/test/*.mjs "$out/try/"
     (cd "$out/try" && DFA_HOST="$host" DFA_DEMO_DIR="$PWD/../demo" DFA_FAULTS_DIR="$PWD/../wasm/faults" \
+        DFA_TYPED_TABLE="$PWD/../../tests/sql/typed_cases.csv" \
         DFA_CONSUMERS_DIR="$PWD/../consumers" node --test ./*.test.mjs)
 fi
 

@@ -4,6 +4,7 @@
 // with the engine's handling of what cells hold.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
 import { HyperFormula } from 'hyperformula';
 import { createHyperFormulaPlugin, dateConversion } from 'dfa-dates/hyperformula';
 import { SERIALS, row, differences } from './sheet-cases.mjs';
@@ -68,4 +69,21 @@ test('arguments take the engine\'s handling; the 1900 system\'s phantom day is #
   const [leap] = values([['=QVDATE_DAYSINMONTH(1)', '=QVDATE_DAYSINMONTH(59)', '=QVDATE_DAYSINMONTH(60)', '=QVDATE_DAYSINMONTH(61)',
     '=QVDATE_GETDIFFWEEKS(1,61,1)']], excel);
   assert.deepEqual([leap[0], leap[1], error(leap[2]), leap[3], leap[4]], [31, 28, '#VALUE!', 31, 8]);
+});
+
+// The typed table (DFA_TYPED_TABLE) where a cell can hold its values: dates and timestamps of the
+// 1900 date system as DATE()+TIME(), modes as numbers. A cell has no zone, null or NaN, and a
+// sheet's difference takes its mode (the add-in declares three arguments): those rows are other
+// engines'.
+test('the typed table\'s dates, timestamps and modes', { skip: !process.env.DFA_TYPED_TABLE && 'DFA_TYPED_TABLE names no table' }, () => {
+  const cell = (field) => {
+    const [, y, m, d, h = 0, mi = 0, s = 0] = field.match(/^(?:date|timestamp):(\d{4})-(\d\d)-(\d\d)(?:T(\d\d):(\d\d):([\d.]+))?$/) ?? [];
+    return y >= 1900 ? `DATE(${+y},${+m},${+d})+(${+h}*3600+${+mi}*60+${+s})/86400` : null;
+  };
+  const rows = readFileSync(process.env.DFA_TYPED_TABLE, 'utf8').trim().split('\n').slice(1).map((line) => line.split(','))
+    .filter(([, , first, second, mode]) => cell(first) && (!second || (cell(second) && !['', 'NaN', 'NULL'].includes(mode))));
+  assert.ok(rows.length >= 8);
+  const formulas = rows.map(([fn, , first, second, mode]) =>
+    [`=${fn.toUpperCase()}(${[cell(first), second && cell(second), mode].filter(Boolean).join(',')})`]);
+  values(formulas).forEach(([got], i) => assert.equal(String(got), rows[i][5], formulas[i][0]));
 });
