@@ -7,6 +7,7 @@
 #   install-deps.sh web        clang for WebAssembly, Node.js with npm, Chromium: the web package
 #   install-deps.sh duckdb     Node.js with npm: DuckDB's headers and, for the tests, DuckDB itself
 #   install-deps.sh python     CMake and a C++ compiler for the wheel, venv, Java for Spark's tests
+#   install-deps.sh jvm        clang for WebAssembly, the JDK and Maven: the jar of the JVM host
 #   install-deps.sh sql        SQLite's extension header and shell, PostgreSQL's server and PGXS
 #   install-deps.sh packages [ARCH...]  debhelper, lintian, autopkgtest, Gnumeric's, SQLite's and
 #                              PostgreSQL's development files, GoogleTest, and for each other
@@ -19,6 +20,7 @@ build="cmake make g++ binutils pkg-config"
 gnumeric="$build gnumeric libgoffice-0.10-dev"
 # g++-12-multilib, not g++-multilib: the latter conflicts with every cross compiler.
 sql="libsqlite3-dev sqlite3 postgresql-all postgresql-server-dev-all"
+wasm="clang lld-14 wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32"
 cross="g++-12-multilib libc6-dev-i386 qemu-user g++-aarch64-linux-gnu g++-arm-linux-gnueabi \
 g++-arm-linux-gnueabihf g++-mips64el-linux-gnuabi64 g++-mipsel-linux-gnu g++-powerpc64le-linux-gnu \
 g++-s390x-linux-gnu g++-riscv64-linux-gnu"
@@ -30,11 +32,12 @@ case "${1:-build}" in
     sql) packages="$build $sql" ;;
     duckdb) packages="$build nodejs" ;;
     python) packages="$build python3-venv" ;;
-    web) packages="$build clang lld-14 wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 nodejs chromium" ;;
+    web) packages="$build $wasm nodejs chromium" ;;
+    jvm) packages="$build $wasm openjdk-17-jdk-headless maven" ;;
     packages) packages="$gnumeric $sql googletest libexpat1-dev debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
     test) packages="$gnumeric $sql $cross googletest libexpat1-dev clang libclang-rt-14-dev libbenchmark-dev \
 debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
-    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|web|duckdb|python|sql|packages [ARCH...]|test" >&2; exit 2 ;;
+    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|web|duckdb|python|jvm|sql|packages [ARCH...]|test" >&2; exit 2 ;;
 esac
 job=${1:-build}
 [ $# -gt 0 ] && shift

@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: MIT
+package io.github.dfadates;
+
+import com.dylibso.chicory.runtime.ExportFunction;
+import com.dylibso.chicory.runtime.Instance;
+import com.dylibso.chicory.runtime.Memory;
+import com.dylibso.chicory.wasm.WasmModule;
+import com.dylibso.chicory.wasm.types.FunctionType;
+import com.dylibso.chicory.wasm.types.ValType;
+import java.nio.charset.StandardCharsets;
+import java.util.ArrayList;
+import java.util.Collections;
+import java.util.LinkedHashMap;
+import java.util.List;
+import java.util.Map;
+
+/**
+ * One instance of the add-in's module, loaded the way a spreadsheet host loads the add-in: the
+ * registration handshake runs (function count, function data, language), then worksheet
+ * functions are called with doubles passed through pointers into the module's memory. Nothing
+ * the module reports is trusted: exports and their signatures are checked before a call, counts
+ * and types before use, texts are read at most 255 bytes long. The host writes only into
+ * scratch pages it adds to the module's memory. An instance is not for two threads at once.
+ */
+final class Addin {
+    // The public header's constants (include/dfa.h; the tests hold these to it).
+    static final int TEXT_BUFFER_SIZE = 256;
+    static final int MAX_PARAMETERS = 4;
+    static final int PARAM_DOUBLE_PTR = 0;
+    static final int ENGLISH = 0x0409;
+
+    private static final int PAGE = 65536;
+    // The scratch area: a result and three inputs, the handshake's 16-bit values, two text
+    // buffers, and the parameter types.
+    private static final int RESULT = 0, U16A = 32, U16B = 34, TEXT1 = 64, TEXT2 = TEXT1 + TEXT_BUFFER_SIZE, TYPES = 1024;
+    private static final int UNWRITTEN = Integer.MIN_VALUE;
+    private static final String[] REGISTRATION = {"GetFunctionCount", "GetFunctionData", "GetParameterDescription", "SetLanguage"};
+
+    /** A function a host can call: its entry name, its inputs and its export. */
+    record Function(String entryName, int inputs, ExportFunction export) {}
+
+    private final Instance instance;
+    private final Memory memory;
+    private final int scratch;
+    // The pointers a call passes, by its number of inputs: the result, then each input.
+    private final long[][] pointers = new long[MAX_PARAMETERS][];
+    private final Map<String, Function> functions = new LinkedHashMap<>();
+    private final List<String> problems = new ArrayList<>();
+
+    Addin() {
+        try {
+            final WasmModule module = DfaModule.load();
+            if (module.importSection().importCount() > 0) throw new DfaException("the add-in's module imports what a host does not give");
+            instance = Instance.builder(module).withMachineFactory(DfaModule::create).build();
+            memory = instance.memory();
+            if (memory == null) throw new DfaException("the add-in's module exports no memory");
+            for (final String name : REGISTRATION) {
+                final String problem = mistyped(name, pointers(name.equals("GetFunctionData") ? 5 : name.equals("GetParameterDescription") ? 4 : 1));
+                if (problem != null) throw new DfaException("the add-in's module " + problem);
+            }
+            final int pages = memory.grow((TYPES + 4 * 65535 + PAGE - 1) / PAGE);
+            if (pages < 0) throw new DfaException("the add-in's memory cannot grow by the host's scratch pages");
+            scratch = pages * PAGE;
+            for (int inputs = 0; inputs < MAX_PARAMETERS; ++inputs) {
+                pointers[inputs] = new long[1 + inputs];
+                for (int i = 0; i <= inputs; ++i) pointers[inputs][i] = scratch + RESULT + 8L * i;
+            }
+            handshake();
+        } catch (DfaException e) {
+            throw e;
+        } catch (RuntimeException | StackOverflowError e) {
+            throw new DfaException("the add-in failed in its handshake: " + e, e);
+        }
+    }
+
+    /** The functions a host can call, by entry name, in the add-in's order. */
+    Map<String, Function> functions() {
+        return Collections.unmodifiableMap(functions);
+    }
+
+    /** One line for each function the add-in registers that a host cannot call. */
+    List<String> problems() {
+        return Collections.unmodifiableList(problems);
+    }
+
+    /** The function of that entry name, or null. */
+    Function function(String entryName) {
+        return functions.get(entryName);
+    }
+
+    /** Calls a worksheet function with one number per input; returns what it writes. */
+    double call(Function function, double... inputs) {
+        memory.writeF64(scratch + RESULT, 0);
+        for (int i = 0; i < inputs.length; ++i) memory.writeF64(scratch + 8 * (1 + i), inputs[i]);
+        try {
+            function.export().apply(pointers[inputs.length]);
+        } catch (RuntimeException | StackOverflowError e) {
+            throw new DfaException(function.entryName() + " failed in the add-in: " + e, e);
+        }
+        return memory.readDouble(scratch + RESULT);
+    }
+
+    private static List<ValType> pointers(int count) {
+        return Collections.nCopies(count, ValType.I32);
+    }
+
+    // Why the export cannot be called with these parameters and no result, or null.
+    private String mistyped(String name, List<ValType> parameters) {
+        final FunctionType type;
+        try {
+            type = instance.exportType(name);
+        } catch (RuntimeException e) {
+            return "does not export " + name;
+        }
+        if (type == null) return "does not export " + name;
+        if (type.params().equals(parameters) && type.returns().isEmpty()) return null;
+        return "exports " + name + " with the signature " + type.params() + " -> " + type.returns()
+                + "; a host calls it as " + parameters + " -> []";
+    }
+
+    private void handshake() {
+        final ExportFunction getCount = instance.export(REGISTRATION[0]), getData = instance.export(REGISTRATION[1]),
+                setLanguage = instance.export(REGISTRATION[3]);
+        memory.writeShort(scratch + U16A, (short) 0);
+        getCount.apply(scratch + U16A);
+        final int count = (int) memory.readU16(scratch + U16A);
+        for (int i = 0; i < count; ++i) {
+            memory.writeShort(scratch + U16A, (short) i);
+            memory.writeShort(scratch + U16B, (short) 0);
+            memory.write(scratch + TEXT1, new byte[2 * TEXT_BUFFER_SIZE]);
+            for (int p = 0; p < MAX_PARAMETERS; ++p) memory.writeI32(scratch + TYPES + 4 * p, UNWRITTEN);
+            getData.apply(scratch + U16A, scratch + TEXT1, scratch + U16B, scratch + TYPES, scratch + TEXT2);
+            final int parameters = (int) memory.readU16(scratch + U16B);
+            if (parameters == 0) continue;  // the index names no function
+            final String entryName = text(scratch + TEXT1);
+            final String problem = check(entryName, parameters);
+            if (problem != null) {
+                problems.add("function " + i + " '" + entryName + "' " + problem);
+                continue;
+            }
+            functions.put(entryName, new Function(entryName, parameters - 1, instance.export(entryName)));
+        }
+        memory.writeShort(scratch + U16A, (short) ENGLISH);
+        setLanguage.apply(scratch + U16A);
+    }
+
+    private String check(String entryName, int parameters) {
+        if (parameters > MAX_PARAMETERS) return "has " + parameters + " parameters; supported are 1 to " + MAX_PARAMETERS + ", the result included";
+        for (int p = 0; p < parameters; ++p) {
+            final int type = memory.readInt(scratch + TYPES + 4 * p);
+            if (type != PARAM_DOUBLE_PTR) return "parameter " + p + " has type " + (type == UNWRITTEN ? "(not written)" : type);
+        }
+        if (functions.containsKey(entryName)) return "is registered twice";
+        return mistyped(entryName, pointers(parameters));
+    }
+
+    // A text the module wrote: up to its terminator, at most 255 bytes.
+    private String text(int address) {
+        final byte[] bytes = memory.readBytes(address, TEXT_BUFFER_SIZE - 1);
+        int end = 0;
+        while (end < bytes.length && bytes[end] != 0) ++end;
+        return new String(bytes, 0, end, StandardCharsets.UTF_8);
+    }
+}

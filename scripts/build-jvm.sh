@@ -1,0 +1,28 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# The add-in on the JVM: builds dfa.wasm with the WebAssembly toolchain (build-jvm/wasm), then
+# with Maven the jar that runs it, compiled to JVM bytecode by Chicory at build time, with
+# Chicory inside under a package of its own: build-jvm/dfa-dates-jvm-<version>.jar (with its
+# POM, sources and javadoc jars beside it).
+#   build-jvm.sh        build
+#   build-jvm.sh test   also run the tests, against the native dfa-host (DFA_HOST, default
+#                       build/dfa-host, built if missing)
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh jvm
+out=build-jvm
+cmake -S . -B "$out/wasm" --toolchain cmake/toolchain-wasm32.cmake -DDFA_WERROR=ON >/dev/null
+cmake --build "$out/wasm" -j"$(nproc)" --target dfa_wasm
+version=$(dpkg-parsechangelog -S Version 2>/dev/null || sed -n '1s/^dfa (\([^)-]*\).*/\1/p' debian/changelog)
+version=${version%-*}
+maven="mvn -B -q -f hosts/jvm/pom.xml -Drevision=$version -Ddfa.wasm=$PWD/$out/wasm/dfa.wasm -Ddfa.build=$PWD/$out/maven"
+if [ "${1:-}" = test ]; then
+    host=$(sh scripts/native-host.sh)
+    DFA_HOST="$host" DFA_CASE_TABLE="$PWD/tests/sql/cases.csv" DFA_TYPED_TABLE="$PWD/tests/sql/typed_cases.csv" \
+        DFA_HEADER="$PWD/include/dfa.h" $maven package
+else
+    $maven -DskipTests package
+fi
+for jar in "$out/maven/dfa-dates-jvm-$version"*.jar; do cp "$jar" "$out/"; done
+cp "$out/maven/dependency-reduced-pom.xml" "$out/dfa-dates-jvm-$version.pom"
+ls -l "$out"/*.jar "$out"/*.pom
