@@ -6,7 +6,8 @@
 # POM, sources and javadoc jars beside it).
 #   build-jvm.sh        build
 #   build-jvm.sh test   also run the tests, against the native dfa-host (DFA_HOST, default
-#                       build/dfa-host, built if missing)
+#                       build/dfa-host, built if missing), Spark's and Hive's on the jars of
+#                       pyspark (the version the Python package is tested with, in build-jvm/venv)
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh jvm
@@ -18,8 +19,13 @@ version=${version%-*}
 maven="mvn -B -q -f hosts/jvm/pom.xml -Drevision=$version -Ddfa.wasm=$PWD/$out/wasm/dfa.wasm -Ddfa.build=$PWD/$out/maven"
 if [ "${1:-}" = test ]; then
     host=$(sh scripts/native-host.sh)
+    # Spark and Hive for the tests: the jars of the pyspark the Python package is tested with.
+    if [ ! -x "$out/venv/bin/python" ]; then python3 -m venv "$out/venv"; fi
+    "$out/venv/bin/pip" install -q --disable-pip-version-check "$(grep '^pyspark==' hosts/python/tests/requirements.txt)"
+    jars=$("$out/venv/bin/python" -c 'import glob, os, pyspark; print(",".join(sorted(glob.glob(os.path.join(os.path.dirname(pyspark.__file__), "jars", "*.jar")))))')
     DFA_HOST="$host" DFA_CASE_TABLE="$PWD/tests/sql/cases.csv" DFA_TYPED_TABLE="$PWD/tests/sql/typed_cases.csv" \
-        DFA_HEADER="$PWD/include/dfa.h" $maven package
+        DFA_HEADER="$PWD/include/dfa.h" $maven -Dspark.version="$(sed -n 's/^pyspark==//p' hosts/python/tests/requirements.txt)" \
+        -Ddfa.test.classpath="$jars" package
 else
     $maven -DskipTests package
 fi

@@ -5,8 +5,9 @@
 # architecture (natively where this machine can run it, else under qemu), with clang and a
 # linker that keeps every library, under AddressSanitizer + UndefinedBehaviorSanitizer (with
 # the fuzzer, which then runs DFA_FUZZ_SECONDS, default 60) and under ThreadSanitizer; then
-# builds and tests the WebAssembly add-in with its npm package and page, and builds the Debian
-# packages of amd64, i386, arm64 and s390x and runs the autopkgtests.
+# builds and tests the WebAssembly add-in with its npm package and page, the DuckDB extension,
+# the Python package and the JVM host, and builds the Debian packages of amd64, i386, arm64 and
+# s390x and runs the autopkgtests.
 #   DFA_ARCHES="arm64 s390x" sh scripts/test-all.sh   runs only those other architectures
 set -eu
 cd "$(dirname "$0")/.."
@@ -74,6 +75,12 @@ echo "duckdb       $(($(date +%s) - t0)) s: dfa.duckdb_extension, refused unsign
 t0=$(date +%s)
 DFA_HOST=build-test/dfa-host sh scripts/build-python.sh test
 echo "python       $(($(date +%s) - t0)) s: sdist, manylinux wheels for CPython 3.11 to 3.13; numpy, pandas, Polars, pyarrow, Dask and Spark tests passed on each" >>"$summary"
+
+# The JVM host: the jar (dfa.wasm compiled to JVM bytecode), its tests against this build's
+# dfa-host, in Spark SQL and as Hive functions (Spark in local mode, pyspark's jars).
+t0=$(date +%s)
+DFA_HOST=build-test/dfa-host sh scripts/build-jvm.sh test
+echo "jvm          $(($(date +%s) - t0)) s: dfa-dates-jvm jar; Java API, case and typed tables, 100,000 pairs, 8 threads, Spark SQL and Hive tests passed" >>"$summary"
 
 # The Debian packages, built by dpkg-buildpackage natively (with its tests) and cross for three
 # more architectures, checked by lintian; the native ones installed and their autopkgtests run.

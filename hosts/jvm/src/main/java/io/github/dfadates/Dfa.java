@@ -111,13 +111,26 @@ public final class Dfa {
         throw new IllegalArgumentException("a " + value.getClass().getSimpleName() + " is not a date");
     }
 
-    private static Integer difference(String entryName, Temporal first, Temporal second, Double mode) {
+    /**
+     * Registers the add-in's functions for Spark SQL in this session, under their entry names
+     * (SQL ignores their case): the differences take two dates and an optional mode
+     * ({@code DOUBLE DEFAULT 0}), the others a date; dates are {@code DATE}, so a timestamp
+     * counts by its day in the session time zone, as {@code to_date} gives it. Results are
+     * {@code INT}, null where the add-in has no answer. Needs Spark 4.
+     *
+     * @param spark the session, from Java, Scala or PySpark ({@code spark._jvm})
+     */
+    public static void register(org.apache.spark.sql.SparkSession spark) {
+        SparkFunctions.register(spark);
+    }
+
+    static Integer difference(String entryName, Temporal first, Temporal second, Double mode) {
         final Double a = serial(first), b = serial(second);
         if (a == null || b == null || mode == null || mode.isNaN()) return null;
         return (int) call(entryName, a, b, mode);
     }
 
-    private static Integer oneDate(String entryName, Temporal date) {
+    static Integer oneDate(String entryName, Temporal date) {
         final Double serial = serial(date);
         return serial == null ? null : (int) call(entryName, serial);
     }
