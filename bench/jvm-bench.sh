@@ -1,6 +1,6 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# Builds the JVM host's jar and runs bench/JvmBench.java against it.
+# Builds the JVM host's jar and runs bench/JvmBench.java against it, then bench/jvm-spark-bench.py.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/build-jvm.sh
@@ -8,3 +8,5 @@ jar=$(ls build-jvm/dfa-dates-jvm-*.jar | grep -v -e sources -e javadoc)
 mkdir -p build-jvm/bench
 javac -d build-jvm/bench -cp "$jar" bench/JvmBench.java
 java -cp "build-jvm/bench:$jar" JvmBench
+# Spark SQL, with the pyspark build-jvm.sh tests with (build-jvm/venv; built by build-jvm.sh test).
+if [ -x build-jvm/venv/bin/python ]; then build-jvm/venv/bin/python bench/jvm-spark-bench.py "$PWD/$jar"; fi

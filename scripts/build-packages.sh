@@ -39,7 +39,7 @@ for arch in $arches; do
         (cd "$tree" && dpkg-buildpackage -us -uc)
     else
         mkdir -p "$tree"
-        git ls-files -z | xargs -0 cp --parents -t "$tree"
+        git ls-files -z | xargs -0 cp -P --parents -t "$tree"
         (cd "$tree" && dpkg-buildpackage -a "$arch" -Pcross,nocheck,pkg.dfa.nognumeric,pkg.dfa.nopostgresql -us -uc -B)
     fi
     find "$out/$deep" -maxdepth 1 -type f -exec mv -f -t "$out" {} +
