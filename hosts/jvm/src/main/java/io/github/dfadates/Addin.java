@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 package io.github.dfadates;
 
+import com.dylibso.chicory.runtime.ByteArrayMemory;
 import com.dylibso.chicory.runtime.ExportFunction;
 import com.dylibso.chicory.runtime.Instance;
 import com.dylibso.chicory.runtime.Memory;
@@ -51,7 +52,8 @@ final class Addin {
         try {
             final WasmModule module = DfaModule.load();
             if (module.importSection().importCount() > 0) throw new DfaException("the add-in's module imports what a host does not give");
-            instance = Instance.builder(module).withMachineFactory(DfaModule::create).build();
+            // Memory as a Java array: a call's writes and reads are plain array accesses.
+            instance = Instance.builder(module).withMachineFactory(DfaModule::create).withMemoryFactory(ByteArrayMemory::new).build();
             memory = instance.memory();
             if (memory == null) throw new DfaException("the add-in's module exports no memory");
             for (final String name : REGISTRATION) {
@@ -90,10 +92,28 @@ final class Addin {
 
     /** Calls a worksheet function with one number per input; returns what it writes. */
     double call(Function function, double... inputs) {
-        memory.writeF64(scratch + RESULT, 0);
         for (int i = 0; i < inputs.length; ++i) memory.writeF64(scratch + 8 * (1 + i), inputs[i]);
+        return run(function, inputs.length);
+    }
+
+    /** The same for a function of one input, without an array. */
+    double call(Function function, double a) {
+        memory.writeF64(scratch + 8, a);
+        return run(function, 1);
+    }
+
+    /** The same for a function of three inputs, without an array. */
+    double call(Function function, double a, double b, double c) {
+        memory.writeF64(scratch + 8, a);
+        memory.writeF64(scratch + 16, b);
+        memory.writeF64(scratch + 24, c);
+        return run(function, 3);
+    }
+
+    private double run(Function function, int inputs) {
+        memory.writeF64(scratch + RESULT, 0);
         try {
-            function.export().apply(pointers[inputs.length]);
+            function.export().apply(pointers[inputs]);
         } catch (RuntimeException | StackOverflowError e) {
             throw new DfaException(function.entryName() + " failed in the add-in: " + e, e);
         }

@@ -87,18 +87,28 @@ public final class Dfa {
      */
     public static double call(String entryName, double... serials) {
         final Addin addin = ADDIN.get();
-        final Addin.Function function = addin.function(entryName);
-        if (function == null || function.inputs() != serials.length)
-            throw new DfaException("the add-in has no function " + entryName + " of " + serials.length + " input(s)");
-        return addin.call(function, serials);
+        return addin.call(function(addin, entryName, serials.length), serials);
     }
 
     /** The add-in's serial of a value's day, or null where it names no day of the add-in's calendar. */
     public static Double serial(Temporal value) {
+        final double serial = serialOf(value);
+        return serial == serial ? serial : null;
+    }
+
+    // The serial, or NaN.
+    private static double serialOf(Temporal value) {
         final LocalDate day = dayOf(value);
-        if (day == null || day.getYear() < 0 || day.getYear() > 65535 || day.equals(YEAR_1)) return null;
+        if (day == null || day.getYear() < 0 || day.getYear() > 65535 || day.equals(YEAR_1)) return Double.NaN;
         // The add-in counts the days of year 0 one ahead, as its day numbers run.
-        return (double) (day.toEpochDay() + SERIAL_OF_EPOCH + (day.getYear() == 0 ? 1 : 0));
+        return day.toEpochDay() + SERIAL_OF_EPOCH + (day.getYear() == 0 ? 1 : 0);
+    }
+
+    private static Addin.Function function(Addin addin, String entryName, int inputs) {
+        final Addin.Function function = addin.function(entryName);
+        if (function == null || function.inputs() != inputs)
+            throw new DfaException("the add-in has no function " + entryName + " of " + inputs + " input(s)");
+        return function;
     }
 
     static LocalDate dayOf(Temporal value) {
@@ -125,13 +135,16 @@ public final class Dfa {
     }
 
     static Integer difference(String entryName, Temporal first, Temporal second, Double mode) {
-        final Double a = serial(first), b = serial(second);
-        if (a == null || b == null || mode == null || mode.isNaN()) return null;
-        return (int) call(entryName, a, b, mode);
+        final double a = serialOf(first), b = serialOf(second);
+        if (a != a || b != b || mode == null || mode.isNaN()) return null;  // NaN: no day
+        final Addin addin = ADDIN.get();
+        return (int) addin.call(function(addin, entryName, 3), a, b, mode);
     }
 
     static Integer oneDate(String entryName, Temporal date) {
-        final Double serial = serial(date);
-        return serial == null ? null : (int) call(entryName, serial);
+        final double serial = serialOf(date);
+        if (serial != serial) return null;
+        final Addin addin = ADDIN.get();
+        return (int) addin.call(function(addin, entryName, 1), serial);
     }
 }
