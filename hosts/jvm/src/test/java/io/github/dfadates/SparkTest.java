@@ -20,9 +20,9 @@ import org.junit.jupiter.api.BeforeAll;
 import org.junit.jupiter.api.Test;
 
 /**
- * The functions in Spark SQL, local[2] with Hive support, on Spark's jars (DFA_TEST_CLASSPATH
- * gives them to the tests): registered by Dfa.register and as Hive functions, through the
- * typed table and 100,000 pairs against the Java API.
+ * The functions in Spark SQL, local[2] with Hive support, on Spark's jars (build-jvm.sh puts
+ * them on the tests' class path): registered by Dfa.register and as Hive functions, through the
+ * case table, the typed table and 100,000 pairs against the Java API.
  */
 class SparkTest {
     private static SparkSession spark;
@@ -48,6 +48,30 @@ class SparkTest {
     private static String result(String sql) {
         final Object value = spark.sql("SELECT " + sql).first().get(0);
         return value == null ? "NULL" : value.toString();
+    }
+
+    @Test
+    void theCaseTableInSparkSqlAndAsHiveFunctions() throws Exception {
+        final List<String> lines = Files.readAllLines(Path.of(System.getenv("DFA_CASE_TABLE")));
+        final List<String> calls = new ArrayList<>(), expected = new ArrayList<>();
+        for (final String line : lines.subList(1, lines.size())) {
+            final String[] c = line.split(",", -1);
+            // Spark's dates run from 0001-01-01 to 9999-12-31.
+            if (!(c[1] + "," + c[2]).matches("(\\d{4}-\\d\\d-\\d\\d|NULL),?(\\d{4}-\\d\\d-\\d\\d|NULL)?") || line.contains(",0000-")) continue;
+            final List<String> arguments = new ArrayList<>();
+            for (final String date : c[2].isEmpty() ? List.of(c[1]) : List.of(c[1], c[2]))
+                arguments.add(date.equals("NULL") ? "CAST(NULL AS DATE)" : "DATE '" + date + "'");
+            if (!c[3].isEmpty()) arguments.add(c[3].equals("NULL") ? "CAST(NULL AS DOUBLE)" : c[3]);
+            final String call = "(" + String.join(", ", arguments) + ")";
+            calls.add(c[0] + call);
+            calls.add("hive_" + c[0] + call);
+            expected.add(c[4]);
+            expected.add(c[4]);
+        }
+        assertTrue(calls.size() > 280, "calls: " + calls.size());
+        // One query of them all: a query's analysis costs more than its rows here.
+        final Row row = spark.sql("SELECT " + String.join(", ", calls)).first();
+        for (int i = 0; i < calls.size(); ++i) assertEquals(expected.get(i), row.isNullAt(i) ? "NULL" : row.get(i).toString(), calls.get(i));
     }
 
     @Test
