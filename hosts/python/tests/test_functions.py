@@ -56,6 +56,12 @@ def test_every_unit_is_floored_to_its_day(unit):
     same(dfa.diff_months(moments, moments[::-1]), dfa.diff_months(floored, floored[::-1]))
 
 
+@pytest.mark.parametrize("unit", ["ps", "fs", "as"])
+def test_the_finest_units_are_floored_too(unit):
+    # A moment before 1970 is of 1969, which has 52 ISO weeks; 1970 has 53.
+    same(dfa.weeks_in_year(np.array([-1, 0, 1, "NaT"], dtype=f"datetime64[{unit}]")), [52, 53, 53, np.nan])
+
+
 def test_python_scalars_lists_and_strings():
     assert dfa.days_in_month(dt.date(2004, 2, 10)) == 29
     assert dfa.days_in_month(dt.datetime(2004, 2, 29, 23, 59)) == 29

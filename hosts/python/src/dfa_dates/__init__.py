@@ -170,6 +170,10 @@ def _operand(dates):
         dtype = dates.dtype
     kind = _np.dtype(dtype).kind
     if kind == "M":
+        # Days from picoseconds and finer overflow numpy's conversion factor: through nanoseconds,
+        # which hold every such value (they span at most 106 days around 1970).
+        if _np.datetime_data(dtype)[0] in ("ps", "fs", "as"):
+            dates = dates.astype("datetime64[ns]")
         return dates.astype("datetime64[D]", copy=False).view("int64")
     if kind in "biuf":
         return dates.astype("float64", copy=False)
