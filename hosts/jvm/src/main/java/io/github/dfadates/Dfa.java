@@ -107,7 +107,8 @@ public final class Dfa {
     private static Addin.Function function(Addin addin, String entryName, int inputs) {
         final Addin.Function function = addin.function(entryName);
         if (function == null || function.inputs() != inputs)
-            throw new DfaException("the add-in has no function " + entryName + " of " + inputs + " input(s)");
+            throw new DfaException("the add-in has no function " + entryName + " of " + inputs + " input(s)"
+                    + (addin.problems().isEmpty() ? "" : "; it registered what a host cannot call: " + String.join("; ", addin.problems())));
         return function;
     }
 
