@@ -7,7 +7,8 @@
 #   install-deps.sh web        clang for WebAssembly, Node.js with npm, Chromium: the web package
 #   install-deps.sh duckdb     Node.js with npm: DuckDB's headers and, for the tests, DuckDB itself
 #   install-deps.sh python     CMake and a C++ compiler for the wheel, venv, Java for Spark's tests
-#   install-deps.sh jvm        clang for WebAssembly, the JDK and Maven: the jar of the JVM host
+#   install-deps.sh jvm        clang for WebAssembly, the JDK and Maven: the jar of the JVM host; venv
+#                              for the pyspark whose jars its tests run on
 #   install-deps.sh sql        SQLite's extension header and shell, PostgreSQL's server and PGXS
 #   install-deps.sh packages [ARCH...]  debhelper, lintian, autopkgtest, Gnumeric's, SQLite's and
 #                              PostgreSQL's development files, GoogleTest, and for each other
@@ -33,7 +34,7 @@ case "${1:-build}" in
     duckdb) packages="$build nodejs" ;;
     python) packages="$build python3-venv" ;;
     web) packages="$build $wasm nodejs chromium" ;;
-    jvm) packages="$build $wasm openjdk-17-jdk-headless maven" ;;
+    jvm) packages="$build $wasm openjdk-17-jdk-headless maven python3-venv" ;;
     packages) packages="$gnumeric $sql googletest libexpat1-dev debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
     test) packages="$gnumeric $sql $cross googletest libexpat1-dev clang libclang-rt-14-dev libbenchmark-dev \
 debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
