@@ -52,7 +52,9 @@ updated=""
 # apt_install PACKAGE...: the package lists are read once, before the first install.
 apt_install() {
     if [ -z "$updated" ]; then
-        apt-get $wait update -qq
+        # A mirror in the middle of a sync fails an index now and then: once more, then on with
+        # the lists there are (the install says what it cannot find).
+        apt-get $wait update -qq || { sleep 15; apt-get $wait update -qq; } || echo "install-deps.sh: some package lists could not be read"
         updated=yes
     fi
     DEBIAN_FRONTEND=noninteractive apt-get $wait install -y -qq --no-install-recommends "$@"
