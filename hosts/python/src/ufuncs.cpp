@@ -72,7 +72,7 @@ void SerialOfDaysLoop(char** args, const npy_intp* dimensions, const npy_intp* s
 
 // numpy keeps pointers to a ufunc's name, loops, data and types for as long as the ufunc lives.
 struct UfuncDefinition {
-    const char* entryName;  // the add-in's; the ufunc's name is made from it
+    const char* entryName;  // the add-in's, which the ufunc's name is made from; null for the module's own
     const char* doc;
     int inputs, loops;
     PyUFuncGenericFunction loop[2];
@@ -98,16 +98,14 @@ UfuncDefinition kUfuncs[] = {
 #define DFA_CATALOG_ENTRY(entry, kind, description, ...) DFA_KIND_##kind<entry>(#entry, description),
 #include "function_catalog.def"
 #undef DFA_CATALOG_ENTRY
-    {"serial_of_days", "The add-in's serial of a day counted from 1970-01-01 (NaN outside its calendar).", 1, 1,
-     {SerialOfDaysLoop}, {NPY_INT64, NPY_DOUBLE}, {}, {}},
+    {nullptr, "The add-in's serial of a day counted from 1970-01-01 (NaN outside its calendar).", 1, 1,
+     {SerialOfDaysLoop}, {NPY_INT64, NPY_DOUBLE}, {}, "serial_of_days"},
 };
 
-// Python's name of an entry: QvDate_GetDiffWeeks is diff_weeks, QvDate_IsLeapYear is_leap_year;
-// serial_of_days, the module's own, is its name already.
+// Python's name of an entry: QvDate_GetDiffWeeks is diff_weeks, QvDate_IsLeapYear is_leap_year.
 void MakeName(UfuncDefinition& definition) {
     const char* in = definition.entryName;
-    const bool entry = *in >= 'A' && *in <= 'Z';
-    if (const char* underscore = std::strchr(in, '_'); entry && underscore) in = underscore + 1;
+    if (const char* underscore = std::strchr(in, '_')) in = underscore + 1;
     if (std::strncmp(in, "Get", 3) == 0) in += 3;
     std::size_t n = 0;
     for (; *in && n + 2 < sizeof definition.name; ++in) {
@@ -138,8 +136,8 @@ PyMODINIT_FUNC PyInit__ufuncs(void) {
         return nullptr;
     }
     for (UfuncDefinition& definition : kUfuncs) {
-        MakeName(definition);
-        if (std::strcmp(definition.name, definition.entryName) != 0) {
+        if (definition.entryName) {
+            MakeName(definition);
             PyObject* entry = PyUnicode_FromString(definition.entryName);
             const int added = entry ? PyDict_SetItemString(entries, definition.name, entry) : -1;
             Py_XDECREF(entry);

@@ -244,7 +244,8 @@ def _aligned(start, end, mode):
         return start, end, mode
     index = series[0].index
     for s in series[1:]:
-        index = index.union(s.index, sort=False) if not index.equals(s.index) else index
+        if not index.equals(s.index):
+            index = index.union(s.index, sort=False)
     return tuple(x.reindex(index) if isinstance(x, pd.Series) else x for x in (start, end, mode))
 
 

@@ -14,12 +14,6 @@ import polars as pl
 import dfa_dates as _dfa
 
 
-def _series(function, *series):
-    """Applies a function of dfa_dates to Polars Series, nulls read as missing."""
-    result = function(*(_dfa._from_polars(s) for s in series))
-    return pl.Series(series[0].name, result, dtype=pl.Float64).fill_nan(None).cast(pl.Int32)
-
-
 @pl.api.register_expr_namespace("dfa")
 class DfaNamespace:
     def __init__(self, expr: pl.Expr):
@@ -28,7 +22,7 @@ class DfaNamespace:
     def _difference(self, function, end, mode):
         mode = mode if isinstance(mode, pl.Expr) else pl.lit(mode, dtype=pl.Float64)
         result = pl.struct(start=self._expr, end=end, mode=mode).map_batches(
-            lambda s: _series(function, s.struct.field("start"), s.struct.field("end"), s.struct.field("mode")),
+            lambda s: function(s.struct.field("start"), s.struct.field("end"), s.struct.field("mode")),
             return_dtype=pl.Int32, is_elementwise=True)
         # Named after the first date, as Polars names what an expression's method gives.
         try:
@@ -37,7 +31,7 @@ class DfaNamespace:
             return result
 
     def _one_date(self, function):
-        return self._expr.map_batches(lambda s: _series(function, s), return_dtype=pl.Int32, is_elementwise=True)
+        return self._expr.map_batches(function, return_dtype=pl.Int32, is_elementwise=True)
 
     def diff_weeks(self, end: pl.Expr, mode=0) -> pl.Expr:
         return self._difference(_dfa.diff_weeks, end, mode)

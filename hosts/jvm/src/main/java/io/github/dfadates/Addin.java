@@ -35,7 +35,9 @@ final class Addin {
     // buffers, and the parameter types.
     private static final int RESULT = 0, U16A = 32, U16B = 34, TEXT1 = 64, TEXT2 = TEXT1 + TEXT_BUFFER_SIZE, TYPES = 1024;
     private static final int UNWRITTEN = Integer.MIN_VALUE;
-    private static final String[] REGISTRATION = {"GetFunctionCount", "GetFunctionData", "GetParameterDescription", "SetLanguage"};
+    // The registration exports and how many pointers each takes.
+    private static final Map<String, Integer> REGISTRATION =
+            Map.of("GetFunctionCount", 1, "GetFunctionData", 5, "GetParameterDescription", 4, "SetLanguage", 1);
 
     /** A function a host can call: its entry name, its inputs and its export. */
     record Function(String entryName, int inputs, ExportFunction export) {}
@@ -56,8 +58,8 @@ final class Addin {
             instance = Instance.builder(module).withMachineFactory(DfaModule::create).withMemoryFactory(ByteArrayMemory::new).build();
             memory = instance.memory();
             if (memory == null) throw new DfaException("the add-in's module exports no memory");
-            for (final String name : REGISTRATION) {
-                final String problem = mistyped(name, pointers(name.equals("GetFunctionData") ? 5 : name.equals("GetParameterDescription") ? 4 : 1));
+            for (final Map.Entry<String, Integer> export : REGISTRATION.entrySet()) {
+                final String problem = mistyped(export.getKey(), pointers(export.getValue()));
                 if (problem != null) throw new DfaException("the add-in's module " + problem);
             }
             final int pages = memory.grow((TYPES + 4 * 65535 + PAGE - 1) / PAGE);
@@ -139,8 +141,8 @@ final class Addin {
     }
 
     private void handshake() {
-        final ExportFunction getCount = instance.export(REGISTRATION[0]), getData = instance.export(REGISTRATION[1]),
-                setLanguage = instance.export(REGISTRATION[3]);
+        final ExportFunction getCount = instance.export("GetFunctionCount"), getData = instance.export("GetFunctionData"),
+                setLanguage = instance.export("SetLanguage");
         memory.writeShort(scratch + U16A, (short) 0);
         getCount.apply(scratch + U16A);
         final int count = (int) memory.readU16(scratch + U16A);
