@@ -1,18 +1,26 @@
 // SPDX-License-Identifier: MIT
-// dfa_dates._ufuncs: the add-in's functions (the hosts' catalog of them) as numpy ufuncs, each with two loops: on
-// spreadsheet serials (float64), and on days since 1970-01-01 (int64: datetime64[D]'s values),
-// which become serials through the add-in's calendar in the same pass; serial_of_days is that
-// conversion alone. The add-in is compiled in and called directly. NaN, and serials or days
-// outside the add-in's calendar (NaT among them), give NaN, as pandas' date accessors give for a
-// missing date; a NaN mode too.
+// dfa_dates._ufuncs: the add-in's functions (the hosts' catalog of them) as numpy ufuncs, and
+// `serial`, a date as the add-in's serial. Each ufunc has three loops, by what its dates are:
+// - float64: spreadsheet serials (other numbers are cast to them by numpy);
+// - datetime64 of any unit: the loop reads the unit from the array's dtype and floors each value
+//   to its day (picoseconds to years, multiples such as 15m too), without a converted copy;
+// - object: datetime.date and datetime.datetime by their own (local) date, numbers as serials,
+//   None as missing; anything else goes to the package's reader in Python, which names what it
+//   refuses.
+// The add-in is compiled in and called directly. A missing date (NaN, NaT, None), a day outside
+// the add-in's calendar and a NaN mode give NaN, as pandas' date accessors give for a missing date.
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
-#define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
+#include <datetime.h>
+#define NPY_NO_DEPRECATED_API NPY_2_0_API_VERSION
+#define NPY_TARGET_VERSION NPY_2_0_API_VERSION
 #include <numpy/arrayobject.h>
+#include <numpy/dtype_api.h>
 #include <numpy/ufuncobject.h>
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "addin_serial.h"
 #include "dfa.h"
@@ -25,6 +33,8 @@ namespace {
 constexpr double kFirstSerial = dfa::kFirstDay - dfa::kNullDate;
 constexpr double kEndSerial = dfa::kLastDay - dfa::kNullDate + 1;
 bool InCalendar(double serial) { return std::isgreaterequal(serial, kFirstSerial) && std::isless(serial, kEndSerial); }
+double SerialOf(double serial) { return InCalendar(serial) ? serial : NAN; }
+double SerialOfDays(std::optional<int64_t> days) { return days ? dfa_host::AddinSerialOfDays(*days).value_or(NAN) : NAN; }
 
 // Values are read and written with memcpy: a ufunc's strided data need not be aligned.
 template <typename T>
@@ -35,75 +45,245 @@ T Load(const char* p) {
 }
 void Store(char* p, double value) { std::memcpy(p, &value, sizeof value); }
 
-// A date as the add-in's serial, or NaN where it names no day of the add-in's calendar.
-double SerialOf(double serial) { return InCalendar(serial) ? serial : NAN; }
-double SerialOf(int64_t days) { return dfa_host::AddinSerialOfDays(days).value_or(NAN); }
+// Days since 1970-01-01 of a count of datetime64 units, floored; none for NaT, the generic
+// unit (which holds only NaT) and counts whose day lies far beyond any calendar.
+std::optional<int64_t> DaysOfUnits(__int128 count, NPY_DATETIMEUNIT unit) {
+    constexpr __int128 kFar = __int128{1} << 40;
+    auto floorDays = [](__int128 ticks, __int128 perDay) { return ticks / perDay - (ticks % perDay < 0); };
+    __int128 days;
+    switch (unit) {
+        case NPY_FR_Y:
+        case NPY_FR_M: {
+            const __int128 months = unit == NPY_FR_Y ? count * 12 : count;
+            if (months > kFar || months < -kFar) return std::nullopt;
+            const int64_t year = 1970 + static_cast<int64_t>(floorDays(months, 12));
+            days = dfa_host::DaysFromCivil(year, static_cast<unsigned>(months - floorDays(months, 12) * 12) + 1, 1);
+            break;
+        }
+        case NPY_FR_W: days = count * 7; break;
+        case NPY_FR_D: days = count; break;
+        case NPY_FR_h: days = floorDays(count, 24); break;
+        case NPY_FR_m: days = floorDays(count, 1440); break;
+        case NPY_FR_s: days = floorDays(count, 86'400); break;
+        case NPY_FR_ms: days = floorDays(count, 86'400'000); break;
+        case NPY_FR_us: days = floorDays(count, 86'400'000'000); break;
+        case NPY_FR_ns: days = floorDays(count, 86'400'000'000'000); break;
+        case NPY_FR_ps: days = floorDays(count, 86'400'000'000'000'000); break;
+        case NPY_FR_fs: days = floorDays(count, __int128{86'400'000'000'000'000} * 1000); break;
+        case NPY_FR_as: days = floorDays(count, __int128{86'400'000'000'000'000} * 1'000'000); break;
+        default: return std::nullopt;
+    }
+    if (days > kFar || days < -kFar) return std::nullopt;
+    return static_cast<int64_t>(days);
+}
 
-template <dfa_DateFunction_fn kFunction, typename Date>
-void OneDateLoop(char** args, const npy_intp* dimensions, const npy_intp* steps, void*) {
+// The dates of one operand, read as serials, by the kind of its array.
+struct SerialReader {
+    explicit SerialReader(PyArray_Descr*) {}
+    bool Read(const char* p, double& serial) const {
+        serial = SerialOf(Load<double>(p));
+        return true;
+    }
+};
+
+class DatetimeReader {
+  public:
+    explicit DatetimeReader(PyArray_Descr* descr)
+        : meta_(reinterpret_cast<PyArray_DatetimeDTypeMetaData*>(PyDataType_C_METADATA(descr))->meta) {}
+    bool Read(const char* p, double& serial) const {
+        const int64_t value = Load<int64_t>(p);
+        if (value == NPY_DATETIME_NAT) {
+            serial = NAN;
+        } else if (meta_.num == 1 && meta_.base == NPY_FR_D) {
+            serial = SerialOfDays(value);
+        } else if (meta_.num == 1 && meta_.base == NPY_FR_ns) {  // pandas' unit: a constant divisor
+            serial = SerialOfDays(dfa_host::FloorDivide(value, 86'400'000'000'000));
+        } else {
+            serial = SerialOfDays(DaysOfUnits(__int128{value} * meta_.num, meta_.base));
+        }
+        return true;
+    }
+
+  private:
+    PyArray_DatetimeMetaData meta_;
+};
+
+// The package's reader of what the object loop does not read itself: a serial, NaN for a
+// missing value, or an exception naming the value.
+PyObject* objectReader = nullptr;
+
+struct ObjectReader {
+    explicit ObjectReader(PyArray_Descr*) {}
+    bool Read(const char* p, double& serial) const {
+        PyObject* value = Load<PyObject*>(p);
+        if (value == nullptr || value == Py_None) {
+            serial = NAN;
+        } else if (PyFloat_CheckExact(value)) {
+            serial = SerialOf(PyFloat_AS_DOUBLE(value));
+        } else if (PyDateTime_CheckExact(value) || PyDate_CheckExact(value)) {
+            serial = dfa_host::AddinSerial(PyDateTime_GET_YEAR(value), PyDateTime_GET_MONTH(value), PyDateTime_GET_DAY(value))
+                         .value_or(NAN);
+        } else if (objectReader == nullptr) {
+            PyErr_SetString(PyExc_RuntimeError, "dfa_dates: the object reader is not set");
+            return false;
+        } else {
+            PyObject* read = PyObject_CallOneArg(objectReader, value);
+            if (read == nullptr) return false;
+            serial = PyFloat_AsDouble(read);
+            Py_DECREF(read);
+            if (serial == -1.0 && PyErr_Occurred()) return false;
+            serial = SerialOf(serial);
+        }
+        return true;
+    }
+};
+
+// The serial of a date, for `serial`, in the add-in's functions' shape.
+void Identity(double* result, const double* serial) { *result = *serial; }
+
+template <dfa_DateFunction_fn kFunction, typename Reader>
+bool RunOneDate(PyArray_Descr* const* descrs, char* const* args, const npy_intp* dimensions, const npy_intp* steps) {
+    const Reader reader(descrs ? descrs[0] : nullptr);
     const char* date = args[0];
     char* out = args[1];
     for (npy_intp i = 0; i < dimensions[0]; ++i, date += steps[0], out += steps[1]) {
-        const double serial = SerialOf(Load<Date>(date));
-        double result = NAN;
+        double serial, result = NAN;
+        if (!reader.Read(date, serial)) return false;
         if (!std::isnan(serial)) kFunction(&result, &serial);
         Store(out, result);
     }
+    return true;
 }
 
-template <dfa_DiffFunction_fn kFunction, typename Date>
-void DifferenceLoop(char** args, const npy_intp* dimensions, const npy_intp* steps, void*) {
+template <dfa_DiffFunction_fn kFunction, typename Reader>
+bool RunDifference(PyArray_Descr* const* descrs, char* const* args, const npy_intp* dimensions, const npy_intp* steps) {
+    const Reader firstReader(descrs ? descrs[0] : nullptr), secondReader(descrs ? descrs[1] : nullptr);
     const char *first = args[0], *second = args[1], *mode = args[2];
     char* out = args[3];
     for (npy_intp i = 0; i < dimensions[0];
          ++i, first += steps[0], second += steps[1], mode += steps[2], out += steps[3]) {
-        const double a = SerialOf(Load<Date>(first)), b = SerialOf(Load<Date>(second)), m = Load<double>(mode);
-        double result = NAN;
+        double a, b, result = NAN;
+        if (!firstReader.Read(first, a) || !secondReader.Read(second, b)) return false;
+        const double m = Load<double>(mode);
         if (!std::isnan(a) && !std::isnan(b) && !std::isnan(m)) kFunction(&result, &a, &b, &m);
         Store(out, result);
     }
+    return true;
 }
 
-void SerialOfDaysLoop(char** args, const npy_intp* dimensions, const npy_intp* steps, void*) {
-    const char* days = args[0];
-    char* out = args[1];
-    for (npy_intp i = 0; i < dimensions[0]; ++i, days += steps[0], out += steps[1]) Store(out, SerialOf(Load<int64_t>(days)));
+// A run as numpy's loops are called: the float64 loop the classic way, the others with the
+// resolved dtypes, whose units they read.
+template <auto kRun>
+void SerialLoop(char** args, const npy_intp* dimensions, const npy_intp* steps, void*) { kRun(nullptr, args, dimensions, steps); }
+template <auto kRun>
+int DescribedLoop(PyArrayMethod_Context* context, char* const* args, const npy_intp* dimensions, const npy_intp* steps, NpyAuxData*) {
+    return kRun(context->descriptors, args, dimensions, steps) ? 0 : -1;
+}
+
+// The loops' dtypes: the dates' own (datetime64 keeps its unit, in native byte order), then
+// float64 for the mode and the result.
+template <int kDates, int kOperands>
+NPY_CASTING ResolveDescriptors(PyArrayMethodObject_tag*, PyArray_DTypeMeta* const*, PyArray_Descr* const* given, PyArray_Descr** loop,
+                               npy_intp*) {
+    for (int i = 0; i < kOperands; ++i) {
+        if (i >= kDates) {
+            loop[i] = PyArray_DescrFromType(NPY_DOUBLE);
+        } else if (PyDataType_ISNOTSWAPPED(given[i])) {
+            Py_INCREF(given[i]);
+            loop[i] = given[i];
+        } else {
+            loop[i] = PyArray_DescrNewByteorder(given[i], NPY_NATIVE);
+        }
+        if (!loop[i]) {
+            while (i-- > 0) Py_DECREF(loop[i]);
+            return static_cast<NPY_CASTING>(-1);
+        }
+    }
+    return NPY_NO_CASTING;
+}
+
+// A mode of any number type is taken as float64, with datetime64 or object dates.
+template <int kDates, int kOperands>
+int PromoteMode(PyObject*, PyArray_DTypeMeta* const opDtypes[], PyArray_DTypeMeta* const[], PyArray_DTypeMeta* newDtypes[]) {
+    for (int i = 0; i < kOperands; ++i) {
+        newDtypes[i] = i < kDates ? opDtypes[0] : &PyArray_DoubleDType;
+        Py_INCREF(newDtypes[i]);
+    }
+    return 0;
+}
+
+// A ufunc's loops for dates of one kind (datetime64 or object), with the promoter that brings
+// a mode of another number type to them.
+template <int kDates, int kOperands>
+int AddLoop(PyObject* ufunc, PyArray_DTypeMeta* dates, PyArrayMethod_StridedLoop* loop, NPY_ARRAYMETHOD_FLAGS flags) {
+    PyArray_DTypeMeta* dtypes[kOperands];
+    for (int i = 0; i < kOperands; ++i) dtypes[i] = i < kDates ? dates : &PyArray_DoubleDType;
+    PyType_Slot slots[] = {{NPY_METH_resolve_descriptors, reinterpret_cast<void*>(ResolveDescriptors<kDates, kOperands>)},
+                           {NPY_METH_strided_loop, reinterpret_cast<void*>(loop)},
+                           {0, nullptr}};
+    PyArrayMethod_Spec spec = {"dfa_dates_loop", kDates == 1 ? 1 : 3, 1, NPY_NO_CASTING, flags, dtypes, slots};
+    if (PyUFunc_AddLoopFromSpec(ufunc, &spec) < 0) return -1;
+    if (kOperands == 2) return 0;  // one date: nothing to promote
+    PyObject* key = PyTuple_New(kOperands);
+    PyObject* promoter = PyCapsule_New(reinterpret_cast<void*>(PromoteMode<kDates, kOperands>), "numpy._ufunc_promoter", nullptr);
+    if (!key || !promoter) {
+        Py_XDECREF(key);
+        Py_XDECREF(promoter);
+        return -1;
+    }
+    for (int i = 0; i < kOperands; ++i) {
+        PyObject* item = i < kDates ? reinterpret_cast<PyObject*>(dates) : Py_None;
+        Py_INCREF(item);
+        PyTuple_SET_ITEM(key, i, item);
+    }
+    const int added = PyUFunc_AddPromoter(ufunc, key, promoter);
+    Py_DECREF(key);
+    Py_DECREF(promoter);
+    return added;
 }
 
 // numpy keeps pointers to a ufunc's name, loops, data and types for as long as the ufunc lives.
 struct UfuncDefinition {
-    const char* entryName;  // the add-in's, which the ufunc's name is made from; null for the module's own
+    const char* entryName;  // the add-in's, which the ufunc's name is made from; null for `serial`
     const char* doc;
-    int inputs, loops;
-    PyUFuncGenericFunction loop[2];
-    char types[8];  // each loop's input and output types, one loop after the other
-    void* data[2];
+    int inputs;
+    PyUFuncGenericFunction serialLoop[1];
+    PyArrayMethod_StridedLoop* datetimeLoop;
+    PyArrayMethod_StridedLoop* objectLoop;
+    char types[4];
     char name[32];
 };
 
 template <dfa_DiffFunction_fn kFunction>
 constexpr UfuncDefinition Difference(const char* entryName, const char* doc) {
-    return {entryName, doc, 3, 2, {DifferenceLoop<kFunction, double>, DifferenceLoop<kFunction, int64_t>},
-            {NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE, NPY_INT64, NPY_INT64, NPY_DOUBLE, NPY_DOUBLE}, {}, {}};
+    return {entryName, doc, 3, {SerialLoop<RunDifference<kFunction, SerialReader>>},
+            DescribedLoop<RunDifference<kFunction, DatetimeReader>>, DescribedLoop<RunDifference<kFunction, ObjectReader>>,
+            {NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE}, {}};
 }
 template <dfa_DateFunction_fn kFunction>
 constexpr UfuncDefinition OneDate(const char* entryName, const char* doc) {
-    return {entryName, doc, 1, 2, {OneDateLoop<kFunction, double>, OneDateLoop<kFunction, int64_t>},
-            {NPY_DOUBLE, NPY_DOUBLE, NPY_INT64, NPY_DOUBLE}, {}, {}};
+    return {entryName, doc, 1, {SerialLoop<RunOneDate<kFunction, SerialReader>>},
+            DescribedLoop<RunOneDate<kFunction, DatetimeReader>>, DescribedLoop<RunOneDate<kFunction, ObjectReader>>,
+            {NPY_DOUBLE, NPY_DOUBLE}, {}};
 }
 #define DFA_KIND_DIFFERENCE Difference
 #define DFA_KIND_DATE OneDate
+
+void* const kNoData[1] = {nullptr};
 
 UfuncDefinition kUfuncs[] = {
 #define DFA_CATALOG_ENTRY(entry, kind, description, ...) DFA_KIND_##kind<entry>(#entry, description),
 #include "function_catalog.def"
 #undef DFA_CATALOG_ENTRY
-    {nullptr, "The add-in's serial of a day counted from 1970-01-01 (NaN outside its calendar).", 1, 1,
-     {SerialOfDaysLoop}, {NPY_INT64, NPY_DOUBLE}, {}, "serial_of_days"},
+    OneDate<Identity>(nullptr, "The add-in's serial of a date (NaN for what is no day of its calendar)."),
 };
 
 // Python's name of an entry: QvDate_GetDiffWeeks is diff_weeks, QvDate_IsLeapYear is_leap_year.
 void MakeName(UfuncDefinition& definition) {
+    if (!definition.entryName) {
+        std::strcpy(definition.name, "serial");
+        return;
+    }
     const char* in = definition.entryName;
     if (const char* underscore = std::strchr(in, '_')) in = underscore + 1;
     if (std::strncmp(in, "Get", 3) == 0) in += 3;
@@ -116,14 +296,49 @@ void MakeName(UfuncDefinition& definition) {
     definition.name[n] = '\0';
 }
 
+PyObject* MakeUfunc(UfuncDefinition& definition) {
+    PyObject* ufunc = PyUFunc_FromFuncAndData(definition.serialLoop, const_cast<void**>(kNoData), definition.types, 1,
+                                              definition.inputs, 1, PyUFunc_None, definition.name, definition.doc, 0);
+    if (!ufunc) return nullptr;
+    int added;
+    if (definition.inputs == 1) {
+        added = AddLoop<1, 2>(ufunc, &PyArray_DatetimeDType, definition.datetimeLoop, NPY_METH_NO_FLOATINGPOINT_ERRORS);
+        if (added == 0) added = AddLoop<1, 2>(ufunc, &PyArray_ObjectDType, definition.objectLoop, NPY_METH_REQUIRES_PYAPI);
+    } else {
+        added = AddLoop<2, 4>(ufunc, &PyArray_DatetimeDType, definition.datetimeLoop, NPY_METH_NO_FLOATINGPOINT_ERRORS);
+        if (added == 0) added = AddLoop<2, 4>(ufunc, &PyArray_ObjectDType, definition.objectLoop, NPY_METH_REQUIRES_PYAPI);
+    }
+    if (added < 0) {
+        Py_DECREF(ufunc);
+        return nullptr;
+    }
+    return ufunc;
+}
+
+// set_object_reader(function): the package's reader of the objects the object loop passes on.
+PyObject* SetObjectReader(PyObject*, PyObject* reader) {
+    if (!PyCallable_Check(reader)) {
+        PyErr_SetString(PyExc_TypeError, "dfa_dates: the object reader must be callable");
+        return nullptr;
+    }
+    Py_INCREF(reader);
+    Py_XSETREF(objectReader, reader);
+    Py_RETURN_NONE;
+}
+
+PyMethodDef kMethods[] = {{"set_object_reader", SetObjectReader, METH_O, "Sets the reader of the objects the object loops pass on."},
+                          {nullptr, nullptr, 0, nullptr}};
+
 PyModuleDef kModule = {PyModuleDef_HEAD_INIT, "dfa_dates._ufuncs", "The dfa add-in's functions as numpy ufuncs.", -1,
-                       nullptr, nullptr, nullptr, nullptr, nullptr};
+                       kMethods, nullptr, nullptr, nullptr, nullptr};
 
 }  // namespace
 
 PyMODINIT_FUNC PyInit__ufuncs(void) {
     import_array();
     import_umath();
+    PyDateTime_IMPORT;
+    if (!PyDateTimeAPI) return nullptr;
     PyObject* module = PyModule_Create(&kModule);
     if (!module) return nullptr;
     uint16_t count = 0;
@@ -136,8 +351,8 @@ PyMODINIT_FUNC PyInit__ufuncs(void) {
         return nullptr;
     }
     for (UfuncDefinition& definition : kUfuncs) {
+        MakeName(definition);
         if (definition.entryName) {
-            MakeName(definition);
             PyObject* entry = PyUnicode_FromString(definition.entryName);
             const int added = entry ? PyDict_SetItemString(entries, definition.name, entry) : -1;
             Py_XDECREF(entry);
@@ -146,8 +361,7 @@ PyMODINIT_FUNC PyInit__ufuncs(void) {
                 return nullptr;
             }
         }
-        PyObject* ufunc = PyUFunc_FromFuncAndData(definition.loop, definition.data, definition.types, definition.loops, definition.inputs, 1,
-                                                  PyUFunc_None, definition.name, definition.doc, 0);
+        PyObject* ufunc = MakeUfunc(definition);
         if (!ufunc || PyModule_AddObject(module, definition.name, ufunc) < 0) {
             Py_XDECREF(ufunc);
             Py_DECREF(module);

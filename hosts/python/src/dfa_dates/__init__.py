@@ -32,7 +32,7 @@ import numpy as _np
 from . import _ufuncs
 
 # The add-in's functions, as the compiled module names them: differences take two dates and a mode.
-_FUNCTIONS = [u for u in vars(_ufuncs).values() if isinstance(u, _np.ufunc) and u.__name__ != "serial_of_days"]
+_FUNCTIONS = [u for u in vars(_ufuncs).values() if isinstance(u, _np.ufunc) and u.__name__ in _ufuncs.entry_names]
 DIFFERENCES = tuple(u.__name__ for u in _FUNCTIONS if u.nin == 3)
 ONE_DATE = tuple(u.__name__ for u in _FUNCTIONS if u.nin == 1)
 __all__ = [*DIFFERENCES, *ONE_DATE, "serials"]
@@ -59,8 +59,9 @@ def _is_missing(v):
 
 
 def _from_arrow(values):
-    """A pyarrow array as numpy: dates and timestamps as datetime64 of the local day's wall time
-    (NaT for null), numbers as float64 (NaN for null), anything else as objects."""
+    """A pyarrow array as numpy without a step per value: dates and timestamps as datetime64 of
+    the local day's wall time (NaT for null), numbers as float64 (NaN for null), strings and
+    other values as objects."""
     import pyarrow as pa
     import pyarrow.compute as pc
     kind = values.type
@@ -69,10 +70,8 @@ def _from_arrow(values):
     if pa.types.is_date(kind) or pa.types.is_timestamp(kind):
         unit = "D" if pa.types.is_date32(kind) else "ms" if pa.types.is_date64(kind) else kind.unit
         counts = values.cast(pa.int32() if pa.types.is_date32(kind) else pa.int64())
-        days = counts.fill_null(0).to_numpy(zero_copy_only=False).astype(f"datetime64[{unit}]")
-        if values.null_count:
-            days[~values.is_valid().to_numpy(zero_copy_only=False)] = _np.datetime64("NaT")
-        return days
+        # NaT is the least int64, which no date or timestamp of Arrow's holds.
+        return counts.cast(pa.int64()).fill_null(_np.iinfo(_np.int64).min).to_numpy(zero_copy_only=False).view(f"datetime64[{unit}]")
     if pa.types.is_integer(kind) or pa.types.is_floating(kind) or pa.types.is_decimal(kind):
         return values.cast(pa.float64()).fill_null(float("nan")).to_numpy(zero_copy_only=False)
     return _np.asarray(values.to_pylist(), dtype=object)
@@ -104,16 +103,21 @@ def _from_polars(values):
     return values.cast(pl.Float64).fill_null(float("nan")).to_numpy()
 
 
-def _datetimes_of_objects(values):
-    """An object array (dates, datetimes, strings, missing values) as datetime64[D], or None
-    where its values are all plain numbers."""
-    flat = values.ravel()
-    if all(isinstance(v, (_numbers.Real, _decimal.Decimal)) and not isinstance(v, (bool, _np.bool_)) for v in flat):
-        return None
-    out = _np.empty(flat.shape, dtype="datetime64[D]")
-    for i, v in enumerate(flat):
-        out[i] = _day(v)
-    return out.reshape(values.shape)
+_ISO_DATE = _np.array([1, 1, 1, 1, 0, 1, 1, 0, 1, 1], dtype=bool)  # where YYYY-MM-DD has digits
+
+
+def _days_of_text(texts):
+    """Text as datetime64[D] in one step where every value is YYYY-MM-DD, else as objects for the
+    object loop, which reads each with _day_of_text."""
+    if texts.dtype.kind == "U" and texts.dtype.itemsize == 40 and texts.size:
+        codes = _np.ascontiguousarray(texts).view(_np.uint32).reshape(-1, 10)
+        digits = codes[:, _ISO_DATE]
+        if (codes[:, ~_ISO_DATE] == ord("-")).all() and ((digits >= ord("0")) & (digits <= ord("9"))).all():
+            try:
+                return texts.astype("datetime64[D]")
+            except ValueError:  # a day the month does not have: refused, with the value, below
+                pass
+    return texts.astype(object)
 
 
 _EXTENDED_ISO_DATE = _re.compile(r"[+-]?\d{4,6}-\d\d-\d\d")
@@ -137,74 +141,82 @@ def _day_of_text(text):
     raise ValueError(f"dfa_dates: {text!r} is not a date") from None
 
 
-def _day(v):
-    """One value of an object array as datetime64[D]."""
-    if _is_missing(v) or (hasattr(v, "isnat") and _np.isnat(v)) or str(v) == "NaT":
-        return _np.datetime64("NaT")
+def _serial_of_object(v):
+    """The serial of a value of an object array that the ufuncs' object loop does not read
+    itself (it reads dates, datetimes, floats and None)."""
+    if _is_missing(v) or (isinstance(v, _np.datetime64) and _np.isnat(v)) or str(v) == "NaT":
+        return _np.nan
+    if isinstance(v, (bool, _np.bool_)):
+        raise TypeError(f"dfa_dates: {v!r} is a truth value, neither a date nor a serial")
+    if isinstance(v, (_numbers.Real, _decimal.Decimal)):
+        return float(v)
     if isinstance(v, (_datetime.timedelta, _np.timedelta64)):
         raise TypeError(f"dfa_dates: {v!r} is a duration, not a date")
-    if isinstance(v, _datetime.datetime):  # an aware one by its own (local) date
-        return _np.datetime64(v.date(), "D")
-    if isinstance(v, (_datetime.date, _np.datetime64)):
-        return _np.datetime64(v, "D") if isinstance(v, _datetime.date) else v.astype("datetime64[D]")
+    if isinstance(v, _datetime.datetime):  # pandas' Timestamp among them: an aware one by its own date
+        v = v.date()
+    if isinstance(v, _datetime.date):
+        return float(_ufuncs.serial(_np.datetime64(v, "D")))
+    if isinstance(v, _np.datetime64):
+        return float(_ufuncs.serial(v))
     if isinstance(v, str):
-        return _day_of_text(v)
+        return float(_ufuncs.serial(_day_of_text(v)))
     raise TypeError(f"dfa_dates: {v!r} ({type(v).__name__}) is neither a date nor a serial number")
 
 
+_ufuncs.set_object_reader(_serial_of_object)
+
+
 def _operand(dates):
-    """Dates as a ufunc takes them: int64 days since 1970-01-01 for what is a date (datetime64 of
-    any unit floored to the day, date objects, ISO strings), float64 serials for numbers.
+    """Dates as the ufuncs take them: datetime64 of any unit, objects, or float64 serials.
 
-    Arrays that honour numpy's ufunc protocol (Dask's among them) stay what they are: the
-    conversion is made of casts and views."""
+    Arrays of other libraries that honour numpy's ufunc protocol (Dask's, xarray's) stay what
+    they are: the ufunc then runs on each of their blocks."""
     if _is_pandas(dates):
-        dates = _from_pandas(dates)
-    elif _is_polars(dates):
-        dates = _from_polars(dates)
-    elif _is_arrow(dates):
-        dates = _from_arrow(dates)
-    dtype = getattr(dates, "dtype", None)
-    if dtype is None:
-        dates = _np.asarray(dates)
-        dtype = dates.dtype
-    kind = _np.dtype(dtype).kind
-    if kind == "M":
-        # Days from picoseconds and finer overflow numpy's conversion factor: through nanoseconds,
-        # which hold every such value (they span at most 106 days around 1970).
-        if _np.datetime_data(dtype)[0] in ("ps", "fs", "as"):
-            dates = dates.astype("datetime64[ns]")
-        return dates.astype("datetime64[D]", copy=False).view("int64")
-    if kind in "biuf":
-        return dates.astype("float64", copy=False)
+        return _from_pandas(dates)
+    if _is_polars(dates):
+        return _from_polars(dates)
+    if _is_arrow(dates):
+        return _from_arrow(dates)
+    if not isinstance(dates, _np.ndarray) and hasattr(dates, "__array_ufunc__") and hasattr(dates, "dtype"):
+        return dates
+    dates = _np.asarray(dates)
+    kind = dates.dtype.kind
+    if kind in "MOf":
+        return dates
+    if kind in "biu":
+        return dates.astype("float64")
+    if kind in "US":
+        return _days_of_text(dates.astype("U") if kind == "S" else dates)
     if kind == "m":
-        raise TypeError(f"dfa_dates: durations ({dtype}) are not dates")
-    if kind in "OUS":
-        objects = _np.asarray(dates, dtype=object)
-        days = _datetimes_of_objects(objects)
-        return objects.astype("float64") if days is None else days.view("int64")
-    raise TypeError(f"dfa_dates: values of type {dtype} are not dates")
-
-
-def _as_serials(operand):
-    return _ufuncs.serial_of_days(operand) if operand.dtype == _np.int64 else operand
+        raise TypeError(f"dfa_dates: durations ({dates.dtype}) are not dates")
+    raise TypeError(f"dfa_dates: values of type {dates.dtype} are not dates")
 
 
 def serials(dates):
     """The add-in's serials of dates (float64, NaN for what is no date of its calendar)."""
-    return _as_serials(_operand(dates))
+    return _ufuncs.serial(_operand(dates))
+
+
+def _mode_number(v):
+    if _is_missing(v):
+        return _np.nan
+    if isinstance(v, (_numbers.Real, _decimal.Decimal)) and not isinstance(v, (bool, _np.bool_)):
+        return float(v)
+    raise TypeError(f"dfa_dates: a mode is a number, not {v!r}")
 
 
 def _mode(mode):
     """The mode as float64, NaN where it is missing."""
     if _is_pandas(mode) or _is_polars(mode) or _is_arrow(mode):
         mode = _operand(mode)
-        if mode.dtype != _np.float64:
-            raise TypeError("dfa_dates: a mode is a number, not a date")
-        return mode
-    if getattr(mode, "dtype", None) is not None:
+    elif getattr(mode, "dtype", None) is None:
+        mode = _np.asarray(mode, dtype=object)
+    kind = mode.dtype.kind
+    if kind == "O":
+        return _np.vectorize(_mode_number, otypes=["float64"])(mode)
+    if kind in "biuf":
         return mode.astype("float64")
-    return _np.asarray(_np.nan if _is_missing(mode) else mode, dtype="float64")
+    raise TypeError(f"dfa_dates: a mode is a number, not a value of type {mode.dtype}")
 
 
 def _like(template, result):
@@ -221,21 +233,6 @@ def _like(template, result):
     return result
 
 
-def _named(function, ufunc):
-    """The function under the ufunc's name in this module, so that it pickles by reference."""
-    function.__name__ = function.__qualname__ = ufunc.__name__
-    function.__module__ = __name__
-    return function
-
-
-def _one_date(ufunc):
-    def function(date):
-        return _like(date, ufunc(_operand(date)))
-    _named(function, ufunc)
-    function.__doc__ = ufunc.__doc__ + " The date as any of the package's kinds of dates."
-    return function
-
-
 def _aligned(start, end, mode):
     """pandas Series aligned on their index (an outer join, as pandas' arithmetic aligns)."""
     import pandas as pd
@@ -249,22 +246,46 @@ def _aligned(start, end, mode):
     return tuple(x.reindex(index) if isinstance(x, pd.Series) else x for x in (start, end, mode))
 
 
-def _difference(ufunc):
-    def function(start, end, mode=0):
-        if _is_pandas(start) or _is_pandas(end) or _is_pandas(mode):
-            start, end, mode = _aligned(start, end, mode)
-        first, second = _operand(start), _operand(end)
-        if first.dtype != second.dtype:  # a date and a serial: both serials
-            first, second = _as_serials(first), _as_serials(second)
-        return _like(start, ufunc(first, second, _mode(mode)))
-    _named(function, ufunc)
-    function.__doc__ = ufunc.__doc__ + (" Dates as any of the package's kinds of dates; the mode left out is 0, a missing"
-                                        " mode (None, NaN) gives NaN; pandas Series are aligned on their index.")
-    return function
+class DateFunction:
+    """One of the add-in's functions: its numpy ufunc (``.ufunc``), called on dates of any kind
+    the package reads. As a ufunc it takes ``out=``, ``where=`` and numpy's other keywords,
+    broadcasts, and answers ``nin``, ``types`` and the rest; arrays of other libraries that
+    honour numpy's ufunc protocol (Dask, xarray) get the ufunc itself. Pickled by reference."""
+
+    def __init__(self, ufunc):
+        self.ufunc = ufunc
+        self.__name__ = self.__qualname__ = ufunc.__name__
+        self.__module__ = __name__
+        self.__doc__ = ufunc.__doc__ + (
+            " Dates as any of the package's kinds of dates; the mode left out is 0, a missing mode (None, NaN) gives NaN;"
+            " pandas Series are aligned on their index." if ufunc.nin == 3 else " The date as any of the package's kinds of dates.")
+
+    def __call__(self, *args, out=None, **kwargs):
+        nin = self.ufunc.nin
+        if nin == 3 and len(args) == 2:
+            args = (*args, 0)
+        elif len(args) == nin + 1 and out is None:  # out given by position, as ufuncs take it
+            *args, out = args
+        if len(args) != nin:
+            raise TypeError(f"{self.__name__}() takes {'2 or 3' if nin == 3 else 1} arguments ({len(args)} given)")
+        if nin == 3 and any(_is_pandas(a) for a in args):
+            args = _aligned(*args)
+        template = args[0]
+        dates = [_operand(a) for a in args[:2 if nin == 3 else 1]]
+        if len({getattr(d, "dtype", _np.float64).kind for d in dates}) > 1:  # a date and a serial, say: both serials
+            dates = [_ufuncs.serial(d) for d in dates]
+        operands = (*dates, _mode(args[2])) if nin == 3 else dates
+        return _like(template, self.ufunc(*operands, out=out, **kwargs))
+
+    def __getattr__(self, name):
+        return getattr(self.ufunc, name)
+
+    def __reduce__(self):
+        return self.__name__
+
+    def __repr__(self):
+        return f"<dfa_dates function {self.__name__}>"
 
 
-for _name in DIFFERENCES:
-    globals()[_name] = _difference(getattr(_ufuncs, _name))
-for _name in ONE_DATE:
-    globals()[_name] = _one_date(getattr(_ufuncs, _name))
-
+for _name in (*DIFFERENCES, *ONE_DATE):
+    globals()[_name] = DateFunction(getattr(_ufuncs, _name))
