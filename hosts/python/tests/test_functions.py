@@ -117,6 +117,15 @@ def test_polars_expressions_on_date_and_datetime_columns():
     assert out.rows() == [(0.0, 1.0, 52.0, 31.0), (None, None, 52.0, None), (None, None, None, 31.0)]
 
 
+def test_the_functions_are_ufuncs_to_their_callers():
+    dates = np.array(["2004-01-31", "2000-06-15", "NaT"], dtype="datetime64[s]")
+    out = np.full(3, -1.0)
+    assert dfa.diff_months(dates, "2005-01-31", 0, out=out, where=[True, False, True]) is out
+    same(out, [12, -1, np.nan])
+    assert dfa.diff_months.ufunc(dates[:, None], dates, 0.0).shape == (3, 3)  # broadcasting
+    assert isinstance(dfa.diff_months.ufunc, np.ufunc) and dfa.diff_months.nin == 3 and dfa.weeks_in_year.nin == 1
+
+
 def test_the_functions_pickle_by_reference():
     import pickle
     for name in (*dfa.DIFFERENCES, *dfa.ONE_DATE):

@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # The typed table that every engine's host runs (DFA_TYPED_TABLE), through each form of input
 # that has the row's types: numpy, Python objects, pandas, Polars and pyarrow; a timestamptz in
-# the row's zone. Then, over random instants and zones, every form gives what its own library's
+# the row's zone; and as the registered functions of pyarrow.compute and DataFusion SQL take
+# them, date32 (a timestamp cast by Arrow to its local day). Then, over random instants and zones, every form gives what its own library's
 # day of the instant gives.
 import csv
 import datetime as dt
@@ -64,7 +65,33 @@ def as_arrow(kind, literal, zone):
     return pa.array([dt.datetime.fromisoformat(literal)], pa.timestamp("us")) if kind in ("date", "timestamp") else None
 
 
-FORMS = {"numpy": as_numpy, "objects": as_objects, "pandas": as_pandas, "polars": as_polars, "arrow": as_arrow}
+def as_date32(kind, literal, zone):
+    values = as_arrow(kind, literal, zone)
+    return None if values is None else values.cast(pa.date32())
+
+
+def call_arrow_compute(function, *values):
+    import pyarrow.compute as pc
+    import dfa_dates.arrow
+    dfa_dates.arrow.register()
+    mode = [pa.scalar(values[2] if len(values) > 2 else 0.0, pa.float64())] if function.nin == 3 else []
+    return pc.call_function(dfa._ufuncs.entry_names[function.__name__].lower(), [*values[:2], *mode]).to_pylist()
+
+
+def call_datafusion(function, *values):
+    import datafusion
+    import dfa_dates.datafusion
+    ctx = datafusion.SessionContext()
+    dfa_dates.datafusion.register(ctx)
+    columns = dict(zip("abm", [*values[:2], *([pa.array([values[2]], pa.float64())] if len(values) > 2 else [])]))
+    ctx.from_arrow(pa.table(columns), name="t")
+    name = dfa._ufuncs.entry_names[function.__name__] + ("_mode" if "m" in columns else "")
+    return list(ctx.sql(f"SELECT {name}({', '.join(columns)}) AS r FROM t").to_pydict()["r"])
+
+
+FORMS = {"numpy": as_numpy, "objects": as_objects, "pandas": as_pandas, "polars": as_polars, "arrow": as_arrow,
+         "arrow-compute": as_date32, "datafusion": as_date32}
+CALLERS = {"arrow-compute": call_arrow_compute, "datafusion": call_datafusion}
 
 
 @pytest.mark.parametrize("form", FORMS)
@@ -80,6 +107,8 @@ def test_the_typed_table(form):
             continue
         mode = () if row["mode"] == "" else (None,) if row["mode"] == "NULL" else (float(row["mode"]),)
         function = getattr(dfa, NAMES[row["function"]])
+        if form in CALLERS:
+            function = lambda *args, call=CALLERS[form], f=function: np.array(call(f, *args), dtype=float)
         if row["result"] == "refused":
             with pytest.raises(ValueError, match="dfa_dates: .* (is not a date|numeric text)"):
                 function(*values, *mode)

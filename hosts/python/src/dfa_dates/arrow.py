@@ -1,0 +1,55 @@
+# SPDX-License-Identifier: MIT
+"""The seven on Arrow columns, as pyarrow.compute functions after ``register()``:
+
+    import dfa_dates.arrow
+    dfa_dates.arrow.register()
+    pc.call_function("qvdate_getdiffmonths", [hired, left, pa.scalar(0.0)])
+    dataset.to_table(columns={"months": pc.Expression._call("qvdate_getdiffmonths", [pc.field("hired"), pc.field("left"), pc.scalar(0.0)])})
+
+Each takes date32 columns (a zoned timestamp becomes its local day by ``pc.cast(x, pa.date32())``)
+and, for a difference, a float64 mode; an Arrow function has one arity, so the mode is always
+given. Results are int32, null where a date or the mode is null or a date is outside the
+add-in's calendar. ``compute`` gives the same for any Arrow date or timestamp column.
+"""
+import numpy as np
+import pyarrow as pa
+import pyarrow.compute as pc
+
+import dfa_dates as _dfa
+
+
+def _numpy(value):
+    return _dfa._from_arrow(pa.array([value.as_py()], value.type) if isinstance(value, pa.Scalar) else value)
+
+
+def compute(function, *values, length=None):
+    """A function of the package (such as ``dfa_dates.diff_months``) on Arrow arrays, chunked
+    arrays or scalars, as an int32 array (of ``length``, where every value is a scalar)."""
+    result = function.ufunc(*_dfa_operands(function, values))
+    if length is not None:
+        result = np.broadcast_to(result, (length,))
+    missing = np.isnan(result)
+    return pa.array(np.where(missing, 0, result).astype(np.int32), mask=missing if missing.any() else None)
+
+
+def _dfa_operands(function, values):
+    dates = [_numpy(v) for v in values[:2 if function.nin == 3 else 1]]
+    if len({d.dtype.kind for d in dates}) > 1:
+        dates = [_dfa._ufuncs.serial(d) for d in dates]
+    return (*dates, _dfa._mode(_numpy(values[2]))) if function.nin == 3 else dates
+
+
+def register(registry=None):
+    """Registers the seven under the add-in's entry names, lower case (as SQL engines name them),
+    in pyarrow's function registry; a function registered already is left as it is."""
+    registered = set(pc.list_functions()) if registry is None else set()
+    for name, entry in _dfa._ufuncs.entry_names.items():
+        function = getattr(_dfa, name)
+        if entry.lower() in registered:
+            continue
+        arguments = {"start": pa.date32(), "end": pa.date32(), "mode": pa.float64()} if function.nin == 3 else {"date": pa.date32()}
+
+        def kernel(context, *values, function=function):
+            return compute(function, *values, length=context.batch_length)
+        doc = {"summary": function.ufunc.__doc__.split(".")[0], "description": function.ufunc.__doc__}
+        pc.register_scalar_function(kernel, entry.lower(), doc, arguments, pa.int32(), func_registry=registry)
