@@ -1,54 +1,128 @@
 # SPDX-License-Identifier: MIT
-"""What an element costs in Python: each function of dfa_dates over 10,000,000 dates of
-1900-2100 (datetime64[D], and serials for the ufuncs alone), beside what a Python user writes
-today for the nearest thing: pandas' .dt accessors and a vectorised numpy whole-months
-expression. The fastest of REPEAT runs (default 5), in ns per element."""
+"""What an element costs in Python, each of dfa_dates' ways in beside the nearest expression of
+the engine it runs in, in one run: N dates of 1900-2100 (default 2,000,000), the fastest of
+REPEAT runs (default 5), in ns per element, and the ratio to the engine's own.
+
+- numpy datetime64[D], pandas datetime64[ns] and Arrow date32 against pandas' .dt accessors (the
+  differences against their calendar arithmetic of years and months);
+- object arrays of datetime.date and ISO strings against pandas reading the same;
+- Polars' dfa namespace against Polars' own dt expressions;
+- pyarrow.compute and DataFusion SQL, registered, against their year extraction;
+- with SPARK=1, Spark SQL on a local[2] session: the registered pandas UDF against months_between."""
+import datetime as dt
 import os
 import time
 
+import datafusion
 import numpy as np
 import pandas as pd
+import polars as pl
+import pyarrow as pa
+import pyarrow.compute as pc
 
 import dfa_dates as dfa
-from dfa_dates import _ufuncs
+import dfa_dates.arrow
+import dfa_dates.datafusion
+import dfa_dates.polars  # noqa: F401  the namespace
 
-N, REPEAT = 10_000_000, int(os.environ.get("REPEAT", 5))
+N, REPEAT = int(os.environ.get("N", 2_000_000)), int(os.environ.get("REPEAT", 5))
 rng = np.random.default_rng(1)
 a = np.datetime64("1900-01-01") + rng.integers(0, 73049, N)
 b = np.datetime64("1900-01-01") + rng.integers(0, 73049, N)
-sa, sb = dfa.serials(a), dfa.serials(b)
-pa, pb = pd.Series(a.astype("datetime64[s]")), pd.Series(b.astype("datetime64[s]"))
+pa_, pb = pd.Series(a.astype("datetime64[ns]")), pd.Series(b.astype("datetime64[ns]"))
+arrow_a, arrow_b = pa.array(a), pa.array(b)
+frame = pl.DataFrame({"a": a, "b": b})
+objects = a.astype(object)
+texts = a.astype(str)
 
 
-def numpy_whole_months(x, y):
-    """Whole months the vectorised numpy way: calendar months, less one where the day is not reached."""
-    mx, my = x.astype("datetime64[M]"), y.astype("datetime64[M]")
-    months = (my - mx).astype(int)
-    dx, dy = (x - mx).astype(int), (y - my).astype(int)
-    return months - ((months > 0) & (dy < dx)) + ((months < 0) & (dy > dx))
-
-
-CASES = [
-    ("is_leap_year(datetime64)", lambda: dfa.is_leap_year(a)),
-    ("is_leap_year(serials), the ufunc", lambda: _ufuncs.is_leap_year(sa)),
-    ("pandas .dt.is_leap_year", lambda: pa.dt.is_leap_year),
-    ("days_in_month(datetime64)", lambda: dfa.days_in_month(a)),
-    ("days_in_month(serials), the ufunc", lambda: _ufuncs.days_in_month(sa)),
-    ("pandas .dt.days_in_month", lambda: pa.dt.days_in_month),
-    ("weeks_in_year(datetime64)", lambda: dfa.weeks_in_year(a)),
-    ("weeks_in_year(serials), the ufunc", lambda: _ufuncs.weeks_in_year(sa)),
-    ("pandas .dt.isocalendar().week", lambda: pa.dt.isocalendar().week),
-    ("diff_months(datetime64)", lambda: dfa.diff_months(a, b)),
-    ("diff_months(serials), the ufunc", lambda: _ufuncs.diff_months(sa, sb, 0.0)),
-    ("numpy whole months", lambda: numpy_whole_months(a, b)),
-    ("diff_weeks(datetime64)", lambda: dfa.diff_weeks(a, b)),
-    ("diff_years(datetime64, ISO)", lambda: dfa.diff_years(a, b, 1)),
-]
-print(f"ns per element over {N:,} elements")
-for name, run in CASES:
-    best = float("inf")
+def best(run):
+    fastest = float("inf")
     for _ in range(REPEAT):
         start = time.perf_counter_ns()
         run()
-        best = min(best, time.perf_counter_ns() - start)
-    print(f"  {name:36} {best / N:7.2f}")
+        fastest = min(fastest, time.perf_counter_ns() - start)
+    return fastest / N
+
+
+def report(title, pairs):
+    print(title)
+    for name, ours, theirs_name, theirs in pairs:
+        mine, native = best(ours), best(theirs)
+        print(f"  {name:34} {mine:7.2f}   {theirs_name:38} {native:7.2f}   x{mine / native:5.2f}")
+
+
+PANDAS = {  # pandas' nearest expression of each function
+    "is_leap_year": lambda s, t: s.dt.is_leap_year,
+    "days_in_month": lambda s, t: s.dt.days_in_month,
+    "days_in_year": lambda s, t: 365 + s.dt.is_leap_year,
+    "weeks_in_year": lambda s, t: (s.dt.to_period("Y").dt.end_time.dt.normalize() - pd.Timedelta(days=3)).dt.isocalendar().week,
+    "diff_weeks": lambda s, t: (t - s).dt.days // 7,
+    "diff_months": lambda s, t: (t.dt.year - s.dt.year) * 12 + t.dt.month - s.dt.month,
+    "diff_years": lambda s, t: t.dt.year - s.dt.year,
+}
+PANDAS_NAMES = {"is_leap_year": ".dt.is_leap_year", "days_in_month": ".dt.days_in_month", "days_in_year": "365 + .dt.is_leap_year",
+                "weeks_in_year": ".dt.isocalendar().week of 28 Dec", "diff_weeks": "(b - a).dt.days // 7",
+                "diff_months": "calendar months of .dt.year, .dt.month", "diff_years": "b.dt.year - a.dt.year"}
+
+
+def call(name, x, y):
+    function = getattr(dfa, name)
+    return (lambda: function(x, y)) if function.nin == 3 else (lambda: function(x))
+
+
+print(f"ns per element over {N:,} dates; the engine's own beside; x: ours / theirs")
+for label, x, y in (("numpy datetime64[D]", a, b), ("pandas datetime64[ns]", pa_, pb), ("Arrow date32", arrow_a, arrow_b)):
+    report(f"{label} against pandas on datetime64[ns]",
+           [(name, call(name, x, y), PANDAS_NAMES[name], lambda f=PANDAS[name]: f(pa_, pb)) for name in PANDAS])
+report("Python objects and text against pandas reading them",
+       [("days_in_month(datetime.date objects)", call("days_in_month", objects, None), "pd.Series(objects).dt (via to_datetime)",
+         lambda: pd.to_datetime(pd.Series(objects)).dt.days_in_month),
+        ("days_in_month(ISO strings)", call("days_in_month", texts, None), "pd.to_datetime(strings).dt.days_in_month",
+         lambda: pd.to_datetime(pd.Series(texts), format="%Y-%m-%d").dt.days_in_month)])
+
+col_a, col_b = pl.col("a"), pl.col("b")
+report("Polars expressions", [
+    ("dfa.is_leap_year()", lambda: frame.select(col_a.dfa.is_leap_year()), "dt.is_leap_year()", lambda: frame.select(col_a.dt.is_leap_year())),
+    ("dfa.days_in_month()", lambda: frame.select(col_a.dfa.days_in_month()), "dt.month_end().dt.day()",
+     lambda: frame.select(col_a.dt.month_end().dt.day())),
+    ("dfa.weeks_in_year()", lambda: frame.select(col_a.dfa.weeks_in_year()), "dt.week()", lambda: frame.select(col_a.dt.week())),
+    ("dfa.diff_years(b)", lambda: frame.select(col_a.dfa.diff_years(col_b)), "b.dt.year() - a.dt.year()",
+     lambda: frame.select(col_b.dt.year() - col_a.dt.year())),
+    ("dfa.diff_months(b)", lambda: frame.select(col_a.dfa.diff_months(col_b)), "calendar months of dt.year(), dt.month()",
+     lambda: frame.select((col_b.dt.year() - col_a.dt.year()) * 12 + col_b.dt.month() - col_a.dt.month())),
+])
+
+dfa_dates.arrow.register()
+zero = pa.scalar(0.0)
+report("pyarrow.compute, registered", [
+    ("qvdate_isleapyear(a)", lambda: pc.call_function("qvdate_isleapyear", [arrow_a]), "pc.year(a)", lambda: pc.year(arrow_a)),
+    ("qvdate_getdiffmonths(a, b, 0)", lambda: pc.call_function("qvdate_getdiffmonths", [arrow_a, arrow_b, zero]),
+     "pc.year(a), pc.year(b)", lambda: (pc.year(arrow_a), pc.year(arrow_b))),
+])
+
+ctx = datafusion.SessionContext()
+dfa_dates.datafusion.register(ctx)
+ctx.from_arrow(pa.table({"a": arrow_a, "b": arrow_b}), name="t")
+sql = lambda query: lambda: ctx.sql(query).collect()
+report("DataFusion SQL, registered", [
+    ("qvdate_isleapyear(a)", sql("SELECT qvdate_isleapyear(a) FROM t"), "date_part('year', a)", sql("SELECT date_part('year', a) FROM t")),
+    ("qvdate_getdiffmonths(a, b)", sql("SELECT qvdate_getdiffmonths(a, b) FROM t"), "date_part('year', a), ('year', b)",
+     sql("SELECT date_part('year', a), date_part('year', b) FROM t")),
+])
+
+if os.environ.get("SPARK"):
+    import sys
+    from pyspark.sql import SparkSession
+    from dfa_dates import spark as sdfa
+    os.environ["PYSPARK_PYTHON"] = sys.executable
+    spark = SparkSession.builder.master("local[2]").config("spark.ui.enabled", "false").getOrCreate()
+    sdfa.register(spark)
+    spark.createDataFrame(pd.DataFrame({"a": objects, "b": b.astype(object)})).cache().createOrReplaceTempView("t")
+    spark.sql("SELECT count(*) FROM t").collect()
+    count = lambda query: lambda: spark.sql(f"SELECT sum({query}) FROM t").collect()
+    report("Spark SQL, local[2]", [
+        ("qvdate_getdiffmonths(a, b)", count("qvdate_getdiffmonths(a, b)"), "CAST(months_between(b, a) AS INT)",
+         count("CAST(months_between(b, a) AS INT)")),
+    ])
+    spark.stop()

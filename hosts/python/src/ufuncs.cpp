@@ -45,19 +45,22 @@ T Load(const char* p) {
 }
 void Store(char* p, double value) { std::memcpy(p, &value, sizeof value); }
 
-// Days since 1970-01-01 of a count of datetime64 units, floored; none for NaT, the generic
-// unit (which holds only NaT) and counts whose day lies far beyond any calendar.
-std::optional<int64_t> DaysOfUnits(__int128 count, NPY_DATETIMEUNIT unit) {
-    constexpr __int128 kFar = __int128{1} << 40;
-    auto floorDays = [](__int128 ticks, __int128 perDay) { return ticks / perDay - (ticks % perDay < 0); };
-    __int128 days;
+// Days since 1970-01-01 of a count of datetime64 units, floored; none for the generic unit
+// (which holds only NaT) and counts whose day lies far beyond any calendar. In int64 for a
+// count of one unit (the divisions by constants become multiplications); in 128 bits for
+// multiples such as 15m and for femtoseconds and attoseconds, whose day overflows 64 bits.
+template <typename Int>
+std::optional<int64_t> DaysOfUnits(Int count, NPY_DATETIMEUNIT unit) {
+    constexpr Int kFar = Int{1} << 40;
+    auto floorDays = [](Int ticks, Int perDay) { return ticks / perDay - (ticks % perDay < 0); };
+    if (unit <= NPY_FR_W && (count > kFar || count < -kFar)) return std::nullopt;
+    Int days;
     switch (unit) {
         case NPY_FR_Y:
         case NPY_FR_M: {
-            const __int128 months = unit == NPY_FR_Y ? count * 12 : count;
-            if (months > kFar || months < -kFar) return std::nullopt;
-            const int64_t year = 1970 + static_cast<int64_t>(floorDays(months, 12));
-            days = dfa_host::DaysFromCivil(year, static_cast<unsigned>(months - floorDays(months, 12) * 12) + 1, 1);
+            const Int months = unit == NPY_FR_Y ? count * 12 : count;
+            const Int years = floorDays(months, 12);
+            days = dfa_host::DaysFromCivil(static_cast<int64_t>(1970 + years), static_cast<unsigned>(months - years * 12) + 1, 1);
             break;
         }
         case NPY_FR_W: days = count * 7; break;
@@ -69,8 +72,13 @@ std::optional<int64_t> DaysOfUnits(__int128 count, NPY_DATETIMEUNIT unit) {
         case NPY_FR_us: days = floorDays(count, 86'400'000'000); break;
         case NPY_FR_ns: days = floorDays(count, 86'400'000'000'000); break;
         case NPY_FR_ps: days = floorDays(count, 86'400'000'000'000'000); break;
-        case NPY_FR_fs: days = floorDays(count, __int128{86'400'000'000'000'000} * 1000); break;
-        case NPY_FR_as: days = floorDays(count, __int128{86'400'000'000'000'000} * 1'000'000); break;
+        case NPY_FR_fs:
+        case NPY_FR_as:
+            if constexpr (sizeof(Int) > sizeof(int64_t)) {
+                days = floorDays(count, Int{86'400'000'000'000'000} * (unit == NPY_FR_fs ? 1000 : 1'000'000));
+                break;
+            }
+            [[fallthrough]];
         default: return std::nullopt;
     }
     if (days > kFar || days < -kFar) return std::nullopt;
@@ -96,10 +104,10 @@ class DatetimeReader {
             serial = NAN;
         } else if (meta_.num == 1 && meta_.base == NPY_FR_D) {
             serial = SerialOfDays(value);
-        } else if (meta_.num == 1 && meta_.base == NPY_FR_ns) {  // pandas' unit: a constant divisor
-            serial = SerialOfDays(dfa_host::FloorDivide(value, 86'400'000'000'000));
+        } else if (meta_.num == 1 && meta_.base < NPY_FR_fs) {
+            serial = SerialOfDays(DaysOfUnits<int64_t>(value, meta_.base));
         } else {
-            serial = SerialOfDays(DaysOfUnits(__int128{value} * meta_.num, meta_.base));
+            serial = SerialOfDays(DaysOfUnits<__int128>(__int128{value} * meta_.num, meta_.base));
         }
         return true;
     }
@@ -108,8 +116,8 @@ class DatetimeReader {
     PyArray_DatetimeMetaData meta_;
 };
 
-// The package's reader of what the object loop does not read itself: a serial, NaN for a
-// missing value, or an exception naming the value.
+// The package's reader of what the object loop does not read itself: a date, a serial, NaN for
+// a missing value, or an exception naming the value.
 PyObject* objectReader = nullptr;
 
 struct ObjectReader {
@@ -121,20 +129,23 @@ struct ObjectReader {
         } else if (PyFloat_CheckExact(value)) {
             serial = SerialOf(PyFloat_AS_DOUBLE(value));
         } else if (PyDateTime_CheckExact(value) || PyDate_CheckExact(value)) {
-            serial = dfa_host::AddinSerial(PyDateTime_GET_YEAR(value), PyDateTime_GET_MONTH(value), PyDateTime_GET_DAY(value))
-                         .value_or(NAN);
+            serial = SerialOfDate(value);
         } else if (objectReader == nullptr) {
             PyErr_SetString(PyExc_RuntimeError, "dfa_dates: the object reader is not set");
             return false;
         } else {
             PyObject* read = PyObject_CallOneArg(objectReader, value);
             if (read == nullptr) return false;
-            serial = PyFloat_AsDouble(read);
+            serial = PyDate_Check(read) ? SerialOfDate(read) : SerialOf(PyFloat_AsDouble(read));
             Py_DECREF(read);
-            if (serial == -1.0 && PyErr_Occurred()) return false;
-            serial = SerialOf(serial);
+            if (PyErr_Occurred()) return false;
         }
         return true;
+    }
+
+  private:
+    static double SerialOfDate(PyObject* date) {
+        return dfa_host::AddinSerial(PyDateTime_GET_YEAR(date), PyDateTime_GET_MONTH(date), PyDateTime_GET_DAY(date)).value_or(NAN);
     }
 };
 

@@ -75,6 +75,15 @@ def test_python_scalars_lists_and_strings():
     same(dfa.is_leap_year(np.datetime64("65536-01-01")), np.nan)
 
 
+def test_text_read_in_one_step_as_value_by_value():
+    days = np.datetime64("0000-01-01") + np.arange(0, 3652425, 173)  # years 0 to 9999
+    texts = days.astype(str)
+    same(dfa.diff_months(texts, texts[::-1], 1), dfa.diff_months(days, days[::-1], 1))
+    same(dfa.days_in_month(texts.astype("U30")), dfa.days_in_month(texts.astype(object)))
+    with pytest.raises(ValueError, match="'2023-02-29' is not a date"):
+        dfa.days_in_month(np.append(texts, "2023-02-29"))
+
+
 def test_numbers_are_serials_read_as_the_addin_reads_them(addin):
     rng = np.random.default_rng(7)
     serials = np.concatenate([rng.uniform(-700000, 23300000, 3000), rng.integers(-1000, 80000, 3000) + 0.5,

@@ -67,6 +67,8 @@ def _from_arrow(values):
     kind = values.type
     if pa.types.is_timestamp(kind) and kind.tz is not None:
         values, kind = pc.local_timestamp(values), pa.timestamp(kind.unit)
+    if pa.types.is_date32(kind) and values.null_count == 0 and isinstance(values, pa.Array):
+        return _np.frombuffer(values.buffers()[1], _np.int32, len(values), values.offset * 4).astype(_np.int64).view("datetime64[D]")
     if pa.types.is_date(kind) or pa.types.is_timestamp(kind):
         unit = "D" if pa.types.is_date32(kind) else "ms" if pa.types.is_date64(kind) else kind.unit
         counts = values.cast(pa.int32() if pa.types.is_date32(kind) else pa.int64())
@@ -103,20 +105,26 @@ def _from_polars(values):
     return values.cast(pl.Float64).fill_null(float("nan")).to_numpy()
 
 
-_ISO_DATE = _np.array([1, 1, 1, 1, 0, 1, 1, 0, 1, 1], dtype=bool)  # where YYYY-MM-DD has digits
-
-
 def _days_of_text(texts):
-    """Text as datetime64[D] in one step where every value is YYYY-MM-DD, else as objects for the
-    object loop, which reads each with _day_of_text."""
-    if texts.dtype.kind == "U" and texts.dtype.itemsize == 40 and texts.size:
-        codes = _np.ascontiguousarray(texts).view(_np.uint32).reshape(-1, 10)
-        digits = codes[:, _ISO_DATE]
-        if (codes[:, ~_ISO_DATE] == ord("-")).all() and ((digits >= ord("0")) & (digits <= ord("9"))).all():
-            try:
-                return texts.astype("datetime64[D]")
-            except ValueError:  # a day the month does not have: refused, with the value, below
-                pass
+    """Text as datetime64[D] in one step where every value is a day written YYYY-MM-DD, else as
+    objects for the object loop, which reads each with _day_of_text."""
+    width = texts.dtype.itemsize // 4
+    if texts.dtype.kind == "U" and width >= 10 and texts.size:
+        codes = _np.ascontiguousarray(texts).reshape(-1).view(_np.uint32).reshape(-1, width)
+        # Column by column: each character of every value in one pass; what is no digit wraps to 10 or more.
+        digit = [codes[:, k].astype(_np.int64) - ord("0") if k not in (4, 7) else None for k in range(10)]
+        fits = (codes[:, 4] == ord("-")) & (codes[:, 7] == ord("-"))
+        if width > 10:
+            fits &= codes[:, 10] == 0
+        for d in digit:
+            if d is not None:
+                fits &= (d >= 0) & (d <= 9)
+        if fits.all():
+            year = ((digit[0] * 10 + digit[1]) * 10 + digit[2]) * 10 + digit[3]
+            month, day = digit[5] * 10 + digit[6], digit[8] * 10 + digit[9]
+            months = ((year - 1970) * 12 + month - 1).view("datetime64[M]")
+            if ((month >= 1) & (month <= 12) & (day >= 1) & (day <= _ufuncs.days_in_month(months))).all():
+                return (months.astype("datetime64[D]") + (day - 1)).reshape(texts.shape)
     return texts.astype(object)
 
 
@@ -125,13 +133,18 @@ _NUMBER = _re.compile(r"[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?")
 
 
 def _day_of_text(text):
-    """An ISO 8601 date or date and time as datetime64[D]: the offset's local day where it has
-    one; years before 1 or after 9999 as YYYY-MM-DD alone."""
+    """An ISO 8601 date or date and time as a datetime.date, the offset's local day where it has
+    one; years before 1 or after 9999 as YYYY-MM-DD alone, as datetime64[D]."""
     s = text.strip()
+    if len(s) >= 10 and s[4] == "-" and s[:4].isdigit():  # the usual YYYY-MM-DD…, no number
+        try:
+            return _datetime.datetime.fromisoformat(s).date()
+        except ValueError:
+            pass
     if _NUMBER.fullmatch(s):
         raise ValueError(f"dfa_dates: {text!r} is numeric text, neither a date nor a serial; pass a number for a serial")
     try:
-        return _np.datetime64(_datetime.datetime.fromisoformat(s).date(), "D")
+        return _datetime.datetime.fromisoformat(s).date()
     except ValueError:
         if _EXTENDED_ISO_DATE.fullmatch(s):
             try:
@@ -142,9 +155,11 @@ def _day_of_text(text):
 
 
 def _serial_of_object(v):
-    """The serial of a value of an object array that the ufuncs' object loop does not read
-    itself (it reads dates, datetimes, floats and None)."""
-    if _is_missing(v) or (isinstance(v, _np.datetime64) and _np.isnat(v)) or str(v) == "NaT":
+    """What the ufuncs' object loop makes of a value it does not read itself (it reads dates,
+    datetimes, floats and None): a datetime.date, a serial, or NaN for a missing value."""
+    if isinstance(v, str):
+        v = _day_of_text(v)
+    elif _is_missing(v) or (isinstance(v, _np.datetime64) and _np.isnat(v)) or str(v) == "NaT":
         return _np.nan
     if isinstance(v, (bool, _np.bool_)):
         raise TypeError(f"dfa_dates: {v!r} is a truth value, neither a date nor a serial")
@@ -153,13 +168,11 @@ def _serial_of_object(v):
     if isinstance(v, (_datetime.timedelta, _np.timedelta64)):
         raise TypeError(f"dfa_dates: {v!r} is a duration, not a date")
     if isinstance(v, _datetime.datetime):  # pandas' Timestamp among them: an aware one by its own date
-        v = v.date()
+        return v.date()
     if isinstance(v, _datetime.date):
-        return float(_ufuncs.serial(_np.datetime64(v, "D")))
+        return v
     if isinstance(v, _np.datetime64):
         return float(_ufuncs.serial(v))
-    if isinstance(v, str):
-        return float(_ufuncs.serial(_day_of_text(v)))
     raise TypeError(f"dfa_dates: {v!r} ({type(v).__name__}) is neither a date nor a serial number")
 
 
@@ -229,8 +242,16 @@ def _like(template, result):
         return pd.Index(_np.asarray(result), name=template.name)
     if _is_polars(template):
         import polars as pl
-        return pl.Series(template.name, _np.asarray(result), dtype=pl.Float64).fill_nan(None).cast(pl.Int32)
+        return pl.Series(template.name, _int32_arrow(_np.asarray(result)))
     return result
+
+
+def _int32_arrow(result):
+    """Results as an Arrow int32 array, null where they are NaN."""
+    import pyarrow as pa
+    missing = _np.isnan(result)
+    with _np.errstate(invalid="ignore"):
+        return pa.array(result.astype(_np.int32), mask=missing if missing.any() else None)
 
 
 def _aligned(start, end, mode):

@@ -28,8 +28,7 @@ def compute(function, *values, length=None):
     result = function.ufunc(*_dfa_operands(function, values))
     if length is not None:
         result = np.broadcast_to(result, (length,))
-    missing = np.isnan(result)
-    return pa.array(np.where(missing, 0, result).astype(np.int32), mask=missing if missing.any() else None)
+    return _dfa._int32_arrow(result)
 
 
 def _dfa_operands(function, values):
