@@ -52,18 +52,24 @@ def report(title, pairs):
         print(f"  {name:34} {mine:7.2f}   {theirs_name:38} {native:7.2f}   x{mine / native:5.2f}")
 
 
+def whole(units, reached_first, reached_second):
+    """Whole units from a count of calendar units: one less where the later date's place in its
+    unit (day of month, month and day of year) falls short of the earlier's."""
+    return units - ((units > 0) & (reached_second < reached_first)) + ((units < 0) & (reached_second > reached_first))
+
+
 PANDAS = {  # pandas' nearest expression of each function
     "is_leap_year": lambda s, t: s.dt.is_leap_year,
     "days_in_month": lambda s, t: s.dt.days_in_month,
     "days_in_year": lambda s, t: 365 + s.dt.is_leap_year,
     "weeks_in_year": lambda s, t: (s.dt.to_period("Y").dt.end_time.dt.normalize() - pd.Timedelta(days=3)).dt.isocalendar().week,
     "diff_weeks": lambda s, t: (t - s).dt.days // 7,
-    "diff_months": lambda s, t: (t.dt.year - s.dt.year) * 12 + t.dt.month - s.dt.month,
-    "diff_years": lambda s, t: t.dt.year - s.dt.year,
+    "diff_months": lambda s, t: whole((t.dt.year - s.dt.year) * 12 + t.dt.month - s.dt.month, s.dt.day, t.dt.day),
+    "diff_years": lambda s, t: whole(t.dt.year - s.dt.year, s.dt.month * 100 + s.dt.day, t.dt.month * 100 + t.dt.day),
 }
 PANDAS_NAMES = {"is_leap_year": ".dt.is_leap_year", "days_in_month": ".dt.days_in_month", "days_in_year": "365 + .dt.is_leap_year",
                 "weeks_in_year": ".dt.isocalendar().week of 28 Dec", "diff_weeks": "(b - a).dt.days // 7",
-                "diff_months": "calendar months of .dt.year, .dt.month", "diff_years": "b.dt.year - a.dt.year"}
+                "diff_months": "whole months of .dt.year, .month, .day", "diff_years": "whole years of .dt.year, .month, .day"}
 
 
 def call(name, x, y):
@@ -87,10 +93,12 @@ report("Polars expressions", [
     ("dfa.days_in_month()", lambda: frame.select(col_a.dfa.days_in_month()), "dt.month_end().dt.day()",
      lambda: frame.select(col_a.dt.month_end().dt.day())),
     ("dfa.weeks_in_year()", lambda: frame.select(col_a.dfa.weeks_in_year()), "dt.week()", lambda: frame.select(col_a.dt.week())),
-    ("dfa.diff_years(b)", lambda: frame.select(col_a.dfa.diff_years(col_b)), "b.dt.year() - a.dt.year()",
-     lambda: frame.select(col_b.dt.year() - col_a.dt.year())),
-    ("dfa.diff_months(b)", lambda: frame.select(col_a.dfa.diff_months(col_b)), "calendar months of dt.year(), dt.month()",
-     lambda: frame.select((col_b.dt.year() - col_a.dt.year()) * 12 + col_b.dt.month() - col_a.dt.month())),
+    ("dfa.diff_years(b)", lambda: frame.select(col_a.dfa.diff_years(col_b)), "whole years of dt.year(), month(), day()",
+     lambda: frame.select(whole(col_b.dt.year() - col_a.dt.year(), col_a.dt.month() * 100 + col_a.dt.day(),
+                                col_b.dt.month() * 100 + col_b.dt.day()))),
+    ("dfa.diff_months(b)", lambda: frame.select(col_a.dfa.diff_months(col_b)), "whole months of dt.year(), month(), day()",
+     lambda: frame.select(whole((col_b.dt.year() - col_a.dt.year()) * 12 + col_b.dt.month() - col_a.dt.month(),
+                                col_a.dt.day(), col_b.dt.day()))),
 ])
 
 dfa_dates.arrow.register()
@@ -118,11 +126,13 @@ if os.environ.get("SPARK"):
     os.environ["PYSPARK_PYTHON"] = sys.executable
     spark = SparkSession.builder.master("local[2]").config("spark.ui.enabled", "false").getOrCreate()
     sdfa.register(spark)
-    spark.createDataFrame(pd.DataFrame({"a": objects, "b": b.astype(object)})).cache().createOrReplaceTempView("t")
+    spark.range(N).selectExpr("date_add(DATE '1900-01-01', CAST(rand(1) * 73049 AS INT)) AS a",
+                              "date_add(DATE '1900-01-01', CAST(rand(2) * 73049 AS INT)) AS b").cache().createOrReplaceTempView("t")
     spark.sql("SELECT count(*) FROM t").collect()
-    count = lambda query: lambda: spark.sql(f"SELECT sum({query}) FROM t").collect()
-    report("Spark SQL, local[2]", [
-        ("qvdate_getdiffmonths(a, b)", count("qvdate_getdiffmonths(a, b)"), "CAST(months_between(b, a) AS INT)",
-         count("CAST(months_between(b, a) AS INT)")),
+    total = lambda expression: lambda: spark.sql(f"SELECT sum({expression}) FROM t").collect()
+    report("Spark SQL, local[2], DATE columns", [
+        ("qvdate_getdiffmonths(a, b)", total("qvdate_getdiffmonths(a, b)"), "CAST(months_between(b, a) AS INT)",
+         total("CAST(months_between(b, a) AS INT)")),
+        ("qvdate_isleapyear(a)", total("qvdate_isleapyear(a)"), "year(a)", total("year(a)")),
     ])
     spark.stop()

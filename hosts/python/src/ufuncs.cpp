@@ -94,6 +94,20 @@ struct SerialReader {
     }
 };
 
+// datetime64[D] and [ns], numpy's and pandas' usual units, in loops of their own: a day is the
+// value, or the value divided by a constant.
+template <int64_t kPerDay>
+struct FixedUnitReader {
+    explicit FixedUnitReader(PyArray_Descr*) {}
+    bool Read(const char* p, double& serial) const {
+        const int64_t value = Load<int64_t>(p);
+        serial = value == NPY_DATETIME_NAT ? NAN : SerialOfDays(dfa_host::FloorDivide(value, kPerDay));
+        return true;
+    }
+};
+using DayReader = FixedUnitReader<1>;
+using NanosecondReader = FixedUnitReader<86'400'000'000'000>;
+
 class DatetimeReader {
   public:
     explicit DatetimeReader(PyArray_Descr* descr)
@@ -102,8 +116,6 @@ class DatetimeReader {
         const int64_t value = Load<int64_t>(p);
         if (value == NPY_DATETIME_NAT) {
             serial = NAN;
-        } else if (meta_.num == 1 && meta_.base == NPY_FR_D) {
-            serial = SerialOfDays(value);
         } else if (meta_.num == 1 && meta_.base < NPY_FR_fs) {
             serial = SerialOfDays(DaysOfUnits<int64_t>(value, meta_.base));
         } else {
@@ -191,6 +203,21 @@ int DescribedLoop(PyArrayMethod_Context* context, char* const* args, const npy_i
     return kRun(context->descriptors, args, dimensions, steps) ? 0 : -1;
 }
 
+// The datetime64 loop: that of days or nanoseconds where every date has that unit, else the
+// one that reads each array's unit.
+NPY_DATETIMEUNIT UnitOf(PyArray_Descr* descr) {
+    const PyArray_DatetimeMetaData& meta = reinterpret_cast<PyArray_DatetimeDTypeMetaData*>(PyDataType_C_METADATA(descr))->meta;
+    return meta.num == 1 ? meta.base : NPY_FR_GENERIC;
+}
+template <int kDates, auto kRunDays, auto kRunNanoseconds, auto kRunUnits>
+int DatetimeLoop(PyArrayMethod_Context* context, char* const* args, const npy_intp* dimensions, const npy_intp* steps, NpyAuxData*) {
+    PyArray_Descr* const* descrs = context->descriptors;
+    const NPY_DATETIMEUNIT unit = UnitOf(descrs[0]);
+    const bool same = kDates == 1 || UnitOf(descrs[1]) == unit;
+    auto run = same && unit == NPY_FR_D ? kRunDays : same && unit == NPY_FR_ns ? kRunNanoseconds : kRunUnits;
+    return run(descrs, args, dimensions, steps) ? 0 : -1;
+}
+
 // The loops' dtypes: the dates' own (datetime64 keeps its unit, in native byte order), then
 // float64 for the mode and the result.
 template <int kDates, int kOperands>
@@ -268,13 +295,17 @@ struct UfuncDefinition {
 template <dfa_DiffFunction_fn kFunction>
 constexpr UfuncDefinition Difference(const char* entryName, const char* doc) {
     return {entryName, doc, 3, {SerialLoop<RunDifference<kFunction, SerialReader>>},
-            DescribedLoop<RunDifference<kFunction, DatetimeReader>>, DescribedLoop<RunDifference<kFunction, ObjectReader>>,
+            DatetimeLoop<2, RunDifference<kFunction, DayReader>, RunDifference<kFunction, NanosecondReader>,
+                         RunDifference<kFunction, DatetimeReader>>,
+            DescribedLoop<RunDifference<kFunction, ObjectReader>>,
             {NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE}, {}};
 }
 template <dfa_DateFunction_fn kFunction>
 constexpr UfuncDefinition OneDate(const char* entryName, const char* doc) {
     return {entryName, doc, 1, {SerialLoop<RunOneDate<kFunction, SerialReader>>},
-            DescribedLoop<RunOneDate<kFunction, DatetimeReader>>, DescribedLoop<RunOneDate<kFunction, ObjectReader>>,
+            DatetimeLoop<1, RunOneDate<kFunction, DayReader>, RunOneDate<kFunction, NanosecondReader>,
+                         RunOneDate<kFunction, DatetimeReader>>,
+            DescribedLoop<RunOneDate<kFunction, ObjectReader>>,
             {NPY_DOUBLE, NPY_DOUBLE}, {}};
 }
 #define DFA_KIND_DIFFERENCE Difference

@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: MIT
-"""The seven functions in Spark: as Column functions (pandas_udf) for DataFrames of any size,
+"""The seven functions in Spark: as Column functions (Arrow UDFs from Spark 4.1, pandas UDFs
+before) for DataFrames of any size,
 
     from dfa_dates import spark as dfa
     df.select(dfa.diff_months("hired", "left", 1), dfa.weeks_in_year(col("hired")))
@@ -21,6 +22,13 @@ from pyspark.sql.types import IntegerType
 
 import dfa_dates as _dfa
 
+try:  # Spark 4.1 and later hand a UDF Arrow arrays, dates as date32: no pandas step
+    import pyarrow as pa
+    from pyspark.sql.functions import arrow_udf
+    from dfa_dates.arrow import compute as _compute
+except ImportError:
+    arrow_udf = None
+
 
 def _column(x):
     return x if isinstance(x, Column) else F.col(x)
@@ -31,15 +39,25 @@ def _integers(result):
 
 
 def _udf(function):
-    """The pandas UDF of a function: a date, or two dates and an optional mode."""
-    if function.__name__ in _dfa.ONE_DATE:
-        def compute(date: pd.Series) -> pd.Series:
-            return _integers(function(date))
+    """The UDF of a function: a date, or two dates and an optional mode."""
+    if arrow_udf is not None:
+        if function.nin == 1:
+            def compute(date: pa.Array) -> pa.Array:
+                return _compute(function, date)
+        else:
+            def compute(start: pa.Array, end: pa.Array, *mode: pa.Array) -> pa.Array:
+                return _compute(function, start, end, *(mode or (pa.scalar(0.0),)))
+        wrap = arrow_udf
     else:
-        def compute(start: pd.Series, end: pd.Series, *mode: pd.Series) -> pd.Series:
-            return _integers(function(start, end, *mode))
+        if function.nin == 1:
+            def compute(date: pd.Series) -> pd.Series:
+                return _integers(function(date))
+        else:
+            def compute(start: pd.Series, end: pd.Series, *mode: pd.Series) -> pd.Series:
+                return _integers(function(start, end, *mode))
+        wrap = pandas_udf
     compute.__name__ = compute.__qualname__ = function.__name__
-    return pandas_udf(compute, IntegerType())
+    return wrap(compute, IntegerType())
 
 
 def _one_date(function):
