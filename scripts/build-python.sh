@@ -38,7 +38,7 @@ for py in $pythons; do
 done
 PATH="$PWD/$out/venv-build/bin:$PATH" auditwheel repair --wheel-dir "$out/dist" "$out/raw"/*.whl
 for wheel in "$out"/dist/*.whl; do
-    "$out/venv-build/bin/auditwheel" show "$wheel" | grep -A1 '\.whl$'
+    "$out/venv-build/bin/auditwheel" show "$wheel"
 done
 ls -l "$out/dist"
 

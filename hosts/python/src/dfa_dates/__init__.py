@@ -23,6 +23,7 @@ pandas' own arithmetic aligns them.
 """
 import datetime as _datetime
 import decimal as _decimal
+import inspect as _inspect
 import numbers as _numbers
 import re as _re
 import sys as _sys
@@ -280,6 +281,14 @@ class DateFunction:
         self.__doc__ = ufunc.__doc__ + (
             " Dates as any of the package's kinds of dates; the mode left out is 0, a missing mode (None, NaN) gives NaN;"
             " pandas Series are aligned on their index." if ufunc.nin == 3 else " The date as any of the package's kinds of dates.")
+
+    @property
+    def __signature__(self):
+        P = _inspect.Parameter
+        dates = ["start", "end"] if self.ufunc.nin == 3 else ["date"]
+        return _inspect.Signature([*(P(d, P.POSITIONAL_ONLY) for d in dates),
+                                   *([P("mode", P.POSITIONAL_ONLY, default=0)] if self.ufunc.nin == 3 else []),
+                                   P("out", P.POSITIONAL_OR_KEYWORD, default=None), P("kwargs", P.VAR_KEYWORD)])
 
     def __call__(self, *args, out=None, **kwargs):
         nin = self.ufunc.nin
