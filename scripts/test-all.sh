@@ -74,7 +74,7 @@ echo "duckdb       $(($(date +%s) - t0)) s: dfa.duckdb_extension, refused unsign
 # with pandas, Polars, Dask (a local cluster) and Spark (local mode).
 t0=$(date +%s)
 DFA_HOST=build-test/dfa-host sh scripts/build-python.sh test
-echo "python       $(($(date +%s) - t0)) s: sdist, manylinux wheels for CPython 3.11 to 3.13; numpy, pandas, Polars, pyarrow, Dask and Spark tests passed on each" >>"$summary"
+echo "python       $(($(date +%s) - t0)) s: sdist, manylinux wheels for CPython 3.11 to 3.13; numpy, pandas, Polars, pyarrow, DataFusion, Dask and Spark tests passed on each" >>"$summary"
 
 # The JVM host: the jar (dfa.wasm compiled to JVM bytecode), its tests against this build's
 # dfa-host, in Spark SQL and as Hive functions (Spark in local mode, pyspark's jars).
