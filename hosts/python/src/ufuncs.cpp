@@ -259,8 +259,8 @@ int AddLoop(PyObject* ufunc, PyArray_DTypeMeta* dates, PyArrayMethod_StridedLoop
     PyType_Slot slots[] = {{NPY_METH_resolve_descriptors, reinterpret_cast<void*>(ResolveDescriptors<kDates, kOperands>)},
                            {NPY_METH_strided_loop, reinterpret_cast<void*>(loop)},
                            {0, nullptr}};
-    PyArrayMethod_Spec spec = {"dfa_dates_loop", kDates == 1 ? 1 : 3, 1, NPY_NO_CASTING, flags, dtypes, slots};
-    if (PyUFunc_AddLoopFromSpec(ufunc, &spec) < 0) return -1;
+    PyArrayMethod_Spec method = {"dfa_dates_loop", kDates == 1 ? 1 : 3, 1, NPY_NO_CASTING, flags, dtypes, slots};
+    if (PyUFunc_AddLoopFromSpec(ufunc, &method) < 0) return -1;
     if (kOperands == 2) return 0;  // one date: nothing to promote
     PyObject* key = PyTuple_New(kOperands);
     PyObject* promoter = PyCapsule_New(reinterpret_cast<void*>(PromoteMode<kDates, kOperands>), "numpy._ufunc_promoter", nullptr);

@@ -155,6 +155,11 @@ def _day_of_text(text):
     raise ValueError(f"dfa_dates: {text!r} is not a date") from None
 
 
+def _is_number(v):
+    """A number of Python's, numpy's or decimal's; a truth value is none."""
+    return isinstance(v, (_numbers.Real, _decimal.Decimal)) and not isinstance(v, (bool, _np.bool_))
+
+
 def _serial_of_object(v):
     """What the ufuncs' object loop makes of a value it does not read itself (it reads dates,
     datetimes, floats and None): a datetime.date, a serial, or NaN for a missing value."""
@@ -164,7 +169,7 @@ def _serial_of_object(v):
         return _np.nan
     if isinstance(v, (bool, _np.bool_)):
         raise TypeError(f"dfa_dates: {v!r} is a truth value, neither a date nor a serial")
-    if isinstance(v, (_numbers.Real, _decimal.Decimal)):
+    if _is_number(v):
         return float(v)
     if isinstance(v, (_datetime.timedelta, _np.timedelta64)):
         raise TypeError(f"dfa_dates: {v!r} is a duration, not a date")
@@ -214,7 +219,7 @@ def serials(dates):
 def _mode_number(v):
     if _is_missing(v):
         return _np.nan
-    if isinstance(v, (_numbers.Real, _decimal.Decimal)) and not isinstance(v, (bool, _np.bool_)):
+    if _is_number(v):
         return float(v)
     raise TypeError(f"dfa_dates: a mode is a number, not {v!r}")
 
@@ -300,12 +305,15 @@ class DateFunction:
             raise TypeError(f"{self.__name__}() takes {'2 or 3' if nin == 3 else 1} arguments ({len(args)} given)")
         if nin == 3 and any(_is_pandas(a) for a in args):
             args = _aligned(*args)
-        template = args[0]
-        dates = [_operand(a) for a in args[:2 if nin == 3 else 1]]
-        if len({getattr(d, "dtype", _np.float64).kind for d in dates}) > 1:  # a date and a serial, say: both serials
+        return _like(args[0], self.ufunc(*self.operands(args), out=out, **kwargs))
+
+    def operands(self, args):
+        """The arguments as the ufunc takes them: dates as _operand reads them (a date and a
+        serial both as serials), the mode as float64."""
+        dates = [_operand(a) for a in args[:2 if self.ufunc.nin == 3 else 1]]
+        if len({getattr(d, "dtype", _np.float64).kind for d in dates}) > 1:
             dates = [_ufuncs.serial(d) for d in dates]
-        operands = (*dates, _mode(args[2])) if nin == 3 else dates
-        return _like(template, self.ufunc(*operands, out=out, **kwargs))
+        return (*dates, _mode(args[2])) if self.ufunc.nin == 3 else dates
 
     def __getattr__(self, name):
         return getattr(self.ufunc, name)

@@ -18,24 +18,14 @@ import pyarrow.compute as pc
 import dfa_dates as _dfa
 
 
-def _numpy(value):
-    return _dfa._from_arrow(pa.array([value.as_py()], value.type) if isinstance(value, pa.Scalar) else value)
-
-
 def compute(function, *values, length=None):
     """A function of the package (such as ``dfa_dates.diff_months``) on Arrow arrays, chunked
     arrays or scalars, as an int32 array (of ``length``, where every value is a scalar)."""
-    result = function.ufunc(*_dfa_operands(function, values))
+    arrays = [pa.array([v.as_py()], v.type) if isinstance(v, pa.Scalar) else v for v in values]
+    result = function.ufunc(*function.operands(arrays))
     if length is not None:
         result = np.broadcast_to(result, (length,))
     return _dfa._int32_arrow(result)
-
-
-def _dfa_operands(function, values):
-    dates = [_numpy(v) for v in values[:2 if function.nin == 3 else 1]]
-    if len({d.dtype.kind for d in dates}) > 1:
-        dates = [_dfa._ufuncs.serial(d) for d in dates]
-    return (*dates, _dfa._mode(_numpy(values[2]))) if function.nin == 3 else dates
 
 
 def register(registry=None):
