@@ -10,36 +10,22 @@
 
 #include "addin_serial.h"
 #include "dfa.h"
-#include "sqlite_date.h"
 
 SQLITE_EXTENSION_INIT1
+// After SQLite's table of functions is declared, which its reading of a value calls through.
+#include "sqlite_value_day.h"
 
 namespace {
 
 // The serial of a value, or nothing; false where the value must be refused with an error.
 bool Serial(sqlite3_context* context, sqlite3_value* value, std::optional<double>& serial) {
-    std::optional<int64_t> days;
-    switch (sqlite3_value_type(value)) {
-        case SQLITE_TEXT: {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-            const auto bytes = static_cast<std::size_t>(sqlite3_value_bytes(value));
-            if (!text) break;
-            days = dfa_sqlite::DaysOfDateText({text, bytes});
-            // Numeric text is a Julian day number, as SQLite's own conversion of text reads it.
-            if (!days && sqlite3_value_numeric_type(value) != SQLITE_TEXT)
-                days = dfa_sqlite::DaysOfJulianDay(sqlite3_value_double(value));
-            // A deterministic function cannot read the clock: its answer could be kept in an index.
-            else if (!days && sqlite3_strnicmp(text, "now", 4) == 0 && bytes == 3) {
-                sqlite3_result_error(context, "dfa: 'now' is not a fixed date; pass date('now')", -1);
-                return false;
-            }
-            break;
-        }
-        case SQLITE_INTEGER:
-        case SQLITE_FLOAT: days = dfa_sqlite::DaysOfJulianDay(sqlite3_value_double(value)); break;
-        default: break;  // NULL, and a BLOB is no date
+    const dfa_sqlite::ValueDay day = dfa_sqlite::DayOfValue(value);
+    if (day.kind == dfa_sqlite::ValueDay::kClock) {
+        // A deterministic function cannot read the clock: its answer could be kept in an index.
+        sqlite3_result_error(context, "dfa: 'now' is not a fixed date; pass date('now')", -1);
+        return false;
     }
-    serial = days ? dfa_host::AddinSerialOfDays(*days) : std::nullopt;
+    serial = day.kind == dfa_sqlite::ValueDay::kDay ? dfa_host::AddinSerialOfDays(day.days) : std::nullopt;
     return true;
 }
 

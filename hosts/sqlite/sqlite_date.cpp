@@ -12,6 +12,8 @@ constexpr int64_t kMillisecondsPerDay = 86400000;
 // Julian day 2440588 begins at noon of 1970-01-01; SQLite's day of a Julian day number in
 // milliseconds is (ms + half a day) / a day.
 constexpr int64_t kJulianDayOf1970 = 2440588;
+// The first Julian day number that date() no longer reads: the end of 9999-12-31.
+constexpr double kFirstJulianDayPastText = 5373484.5;
 
 // The text, with SQLite's end of text: its length or its first NUL byte, whichever comes first.
 class Cursor {
@@ -66,8 +68,14 @@ std::optional<int64_t> Zone(Cursor& in) {
     return minutes;
 }
 
-// HH:MM[:SS[.fraction]] and the zone: milliseconds from midnight UTC, as julianday() rounds them.
-std::optional<int64_t> TimeOfDay(Cursor& in) {
+// A time of day and its zone, as SQLite's date functions read them.
+struct TimeOfDay {
+    int64_t milliseconds;  // from midnight, in the text's own zone
+    int64_t zoneMinutes;   // the zone's offset; 0 for Z, +00:00 and no zone alike
+};
+
+// HH:MM[:SS[.fraction]] and the zone; seconds rounded to the millisecond, as SQLite rounds them.
+std::optional<TimeOfDay> Time(Cursor& in) {
     const auto hours = in.number(2, 0, 24);
     if (!hours || !in.take(':')) return std::nullopt;
     const auto minutes = in.number(2, 0, 59);
@@ -84,19 +92,31 @@ std::optional<int64_t> TimeOfDay(Cursor& in) {
                 scale *= 10.0;
             }
         }
+        // Hundreds of digits make both infinite, and the quotient NaN: no time SQLite could name.
         seconds = *whole + fraction / scale;
-        // Hundreds of digits overflow both to infinity: no time SQLite could name.
-        if (!(seconds < 60.0)) return std::nullopt;
+        if (seconds != seconds) return std::nullopt;
     }
     const auto zone = Zone(in);
     if (!zone) return std::nullopt;
-    return int64_t{*hours} * 3600000 + int64_t{*minutes} * 60000 + static_cast<int64_t>(seconds * 1000 + 0.5) -
-           *zone * 60000;
+    return TimeOfDay{int64_t{*hours} * 3600000 + int64_t{*minutes} * 60000 + static_cast<int64_t>(seconds * 1000 + 0.5), *zone};
+}
+
+// The last moment SQLite's date functions take, 9999-12-31 23:59:59.999 UTC, in milliseconds
+// since 1970; a later one is no date to them.
+constexpr int64_t kLastMillisecond = dfa_host::DaysFromCivil(10000, 1, 1) * kMillisecondsPerDay - 1;
+
+// The day of a moment of `days` plus a time of day, in UTC: that moment's day, or nothing past
+// the last moment.
+std::optional<int64_t> DayInUtc(int64_t days, const TimeOfDay& time) {
+    const int64_t moment = days * kMillisecondsPerDay + time.milliseconds - time.zoneMinutes * 60000;
+    if (moment > kLastMillisecond) return std::nullopt;
+    return dfa_host::FloorDivide(moment, kMillisecondsPerDay);
 }
 
 }  // namespace
 
-// YYYY-MM-DD and an optional time of day.
+// YYYY-MM-DD and an optional time of day. Without a zone (or with Z or +00:00) the day is the
+// written one, whatever the time (24:00 too); an offset moves it to the day in UTC.
 std::optional<int64_t> DaysOfDateAndTime(std::string_view text) {
     Cursor in(text);
     const bool beforeYear0 = in.take('-');
@@ -113,18 +133,25 @@ std::optional<int64_t> DaysOfDateAndTime(std::string_view text) {
     const int64_t days = dfa_host::DaysFromCivil(y, static_cast<unsigned>(*month), static_cast<unsigned>(*day));
     while (Cursor::IsBlank(in.peek()) || in.peek() == 'T') in.skip();
     if (in.atEnd()) return days;
-    const auto milliseconds = TimeOfDay(in);
-    if (!milliseconds) return std::nullopt;
-    return days + dfa_host::FloorDivide(*milliseconds, kMillisecondsPerDay);
+    const auto time = Time(in);
+    if (!time) return std::nullopt;
+    const auto utcDay = DayInUtc(days, *time);
+    if (!utcDay) return std::nullopt;
+    return time->zoneMinutes == 0 ? days : *utcDay;
 }
 
 std::optional<int64_t> DaysOfDateText(std::string_view text) noexcept {
     if (const auto days = DaysOfDateAndTime(text)) return days;
-    // A time alone is of 2000-01-01, as SQLite takes it.
+    // A time alone is of 2000-01-01, as SQLite takes it, and its day is that of the moment.
     Cursor in(text);
-    const auto milliseconds = TimeOfDay(in);
-    if (!milliseconds) return std::nullopt;
-    return dfa_host::DaysFromCivil(2000, 1, 1) + dfa_host::FloorDivide(*milliseconds, kMillisecondsPerDay);
+    const auto time = Time(in);
+    if (!time) return std::nullopt;
+    return DayInUtc(dfa_host::DaysFromCivil(2000, 1, 1), *time);
+}
+
+std::optional<int64_t> DaysOfJulianDayText(double julianDay) noexcept {
+    if (!(julianDay < kFirstJulianDayPastText)) return std::nullopt;
+    return DaysOfJulianDay(julianDay);
 }
 
 std::optional<int64_t> DaysOfJulianDay(double julianDay) noexcept {
