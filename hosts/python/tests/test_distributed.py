@@ -48,6 +48,8 @@ def test_dask_dataframes_on_a_local_cluster(wide_dates):
 def spark():
     from pyspark.sql import SparkSession
     os.environ["PYSPARK_PYTHON"] = sys.executable  # the workers run this environment's Python
+    # A JVM in a zone that skipped a day (2011-12-30), which no reading may depend on.
+    os.environ["PYSPARK_SUBMIT_ARGS"] = "--driver-java-options -Duser.timezone=Pacific/Apia pyspark-shell"
     session = SparkSession.builder.master("local[2]").config("spark.ui.enabled", "false") \
         .config("spark.sql.session.timeZone", "UTC").getOrCreate()
     yield session
@@ -79,25 +81,63 @@ def test_spark_column_functions_in_local_mode(spark, recent_dates):
             np.testing.assert_array_equal(frame[f].to_numpy(dtype=float), expected[(f, 1)])
 
 
-def test_the_typed_table_in_spark_sql(spark):
-    """Each zone's rows in one query, in a session of that time zone; a timestamptz is Spark's
-    TIMESTAMP, a timestamp its TIMESTAMP_NTZ."""
+LITERAL = {"date": "DATE '{}'", "timestamp": "TIMESTAMP_NTZ '{}'", "timestamptz": "TIMESTAMP '{}'", "text": "'{}'",
+           "null": "CAST(NULL AS DATE){}"}
+
+
+def test_the_typed_table_in_spark(spark):
+    """Every row through the Column functions, in a session of its zone (a timestamptz is Spark's
+    TIMESTAMP, a timestamp its TIMESTAMP_NTZ); and in SQL every row but the TIMESTAMPs, which SQL
+    refuses."""
+    from pyspark.sql import functions as F
     from dfa_dates import spark as sdfa
     sdfa.register(spark)
     with open(os.environ["DFA_TYPED_TABLE"]) as f:
-        rows = [r for r in csv.DictReader(f) if r["result"] != "refused"]
-    literal = {"date": "DATE '{}'", "timestamp": "TIMESTAMP_NTZ '{}'", "timestamptz": "TIMESTAMP '{}'", "text": "'{}'",
-               "null": "CAST(NULL AS DATE){}"}
+        rows = list(csv.DictReader(f))
+    names = {e: n for n, e in dfa._ufuncs.entry_names.items()}
+    ran = {"columns": 0, "sql": 0}
     try:
-        for zone in sorted({r["zone"] for r in rows}):
-            spark.conf.set("spark.sql.session.timeZone", zone or "UTC")
-            group = [r for r in rows if r["zone"] == zone]
-            calls = []
-            for r in group:
-                dates = [literal[kind].format(value) for kind, _, value in (x.partition(":") for x in (r["first"], r["second"]) if x)]
-                mode = [] if r["mode"] == "" else [f"CAST('{r['mode']}' AS DOUBLE)" if r["mode"] != "NULL" else "CAST(NULL AS DOUBLE)"]
-                calls.append(f"{r['function']}({', '.join(dates + mode)})")
-            [got] = spark.sql("SELECT " + ", ".join(calls)).collect()
-            assert list(got) == [None if r["result"] == "NULL" else int(r["result"]) for r in group], zone
+        for r in rows:
+            spark.conf.set("spark.sql.session.timeZone", r["zone"] or "UTC")
+            dates = [LITERAL[kind].format(value) for kind, _, value in (x.partition(":") for x in (r["first"], r["second"]) if x)]
+            mode = [] if r["mode"] == "" else ["CAST(NULL AS DOUBLE)" if r["mode"] == "NULL" else f"CAST('{r['mode']}' AS DOUBLE)"]
+            column = getattr(sdfa, names[r["function"]])(*[F.expr(x) for x in dates + mode])
+            sql = f"SELECT {r['function']}({', '.join(dates + mode)})"
+            for way, run in (("columns", lambda: spark.range(1).select(column).collect()[0][0]),
+                             ("sql", lambda: spark.sql(sql).collect()[0][0])):
+                if r["result"] == "refused" or (way == "sql" and "timestamptz:" in str(r)):
+                    with pytest.raises(Exception, match=r"dfa_dates: .*(is not a date|numeric text|to_date)"):
+                        run()
+                else:
+                    assert run() == (None if r["result"] == "NULL" else int(r["result"])), (way, r)
+                ran[way] += 1
+    finally:
+        spark.conf.set("spark.sql.session.timeZone", "UTC")
+    assert ran == {"columns": len(rows), "sql": len(rows)}
+
+
+def test_spark_gives_the_day_spark_gives(spark):
+    """DATEs of every day of years -5 to 1 and 1580 to 1585 and of random days to 9999, and
+    TIMESTAMPs within 16 hours of the first moment of a month of 1800 to 2200 (where a day's
+    shift changes a month) in five session zones: each function of a value gives the package's
+    answer for Spark's own day of it (unix_date, to_date)."""
+    from pyspark.sql import functions as F
+    from dfa_dates import spark as sdfa
+    rng = np.random.default_rng(34)
+    days = np.concatenate([np.arange(-721354, -719162), np.arange(-142000, -139800), rng.integers(-719162, 2932896, 3000)])
+    months = np.arange("1800-01", "2200-01", dtype="datetime64[M]")
+    instants = (rng.choice(months, 3000).astype("datetime64[s]").astype("int64") + rng.integers(-16 * 3600, 16 * 3600, 3000))
+    frame = spark.createDataFrame(pd.DataFrame({"n": days.astype("int32")})).select(F.date_from_unix_date("n").alias("d"))
+    moments = spark.createDataFrame(pd.DataFrame({"s": instants})).select(F.timestamp_seconds("s").alias("t"))
+    try:
+        for zone in ["UTC", "Europe/Berlin", "America/New_York", "Pacific/Chatham", "Pacific/Apia"]:
+            spark.conf.set("spark.sql.session.timeZone", zone)
+            for data, value in ((frame, "d"), (moments, "t")):
+                out = data.select(F.unix_date(F.to_date(value)).alias("day"),
+                                  *[getattr(sdfa, f)(value).alias(f) for f in ONE_DATE]).toPandas()
+                counts = out["day"].to_numpy(dtype="float64")
+                spark_days = np.where(np.isnan(counts), np.iinfo(np.int64).min, np.nan_to_num(counts)).astype("int64").view("datetime64[D]")
+                for f in ONE_DATE:
+                    np.testing.assert_array_equal(out[f].to_numpy(dtype=float), getattr(dfa, f)(spark_days), err_msg=f"{zone} {value} {f}")
     finally:
         spark.conf.set("spark.sql.session.timeZone", "UTC")

@@ -3,16 +3,17 @@
 built on it.
 
 Dates may be numpy datetime64 of any unit (floored to the day), datetime.date and
-datetime.datetime, ISO 8601 strings, lists of these, pandas Series and Index (of any datetime,
-date, string or Arrow dtype), Polars Series, pyarrow arrays, Dask arrays (lazily, through the
-ufuncs), or plain numbers, which are spreadsheet serials (days since 1899-12-30, read as the
+datetime.datetime, ISO 8601 strings, lists of these, numpy masked arrays (a masked value is
+missing), pandas Series and Index (of any datetime, date, string or Arrow dtype), Polars Series,
+pyarrow arrays, Dask arrays and DataFrames (lazily, block by block), or plain numbers, which are spreadsheet serials (days since 1899-12-30, read as the
 add-in reads them).
 
 A value's day is the one its own library names: a time zone's local day for a zoned pandas,
 Polars or pyarrow timestamp and for an aware datetime (as ``.date()`` gives), the offset's local
 day for an ISO string with one (as ``datetime.fromisoformat`` reads it). Text that is not an ISO
-date is refused with a ValueError, numeric text included ('38027' is neither a year nor a serial:
-pass a number), and so are 'now' and 'today'.
+date is refused with a ValueError naming it and its position, numeric text included ('38027' is
+neither a year nor a serial: pass a number), and so are 'now' and 'today'; a truth value is a
+TypeError, whatever holds it.
 
 Every day from 0000-01-01 to 65535-12-31 gets the add-in's answer; a missing value (NaT, NaN,
 None, pd.NA, an Arrow or Polars null) and a date outside that calendar give NaN, as pandas' .dt
@@ -54,6 +55,11 @@ def _is_arrow(x):
     return pa is not None and isinstance(x, (pa.Array, pa.ChunkedArray))
 
 
+def _is_dask(x):
+    dask = _sys.modules.get("dask")
+    return dask is not None and dask.is_dask_collection(x)
+
+
 def _is_missing(v):
     pd = _sys.modules.get("pandas")
     return v is None or (pd is not None and v is pd.NA) or (isinstance(v, float) and v != v)
@@ -61,11 +67,15 @@ def _is_missing(v):
 
 def _from_arrow(values):
     """A pyarrow array as numpy without a step per value: dates and timestamps as datetime64 of
-    the local day's wall time (NaT for null), numbers as float64 (NaN for null), strings and
-    other values as objects."""
+    the local day's wall time (NaT for null), numbers as float64 (NaN for null), text as the
+    text reader takes it, other values as objects."""
     import pyarrow as pa
     import pyarrow.compute as pc
     kind = values.type
+    if pa.types.is_boolean(kind):
+        raise _truth_values(kind)
+    if pa.types.is_string(kind) or pa.types.is_large_string(kind) or pa.types.is_string_view(kind):
+        return _texts(values.to_pylist())
     if pa.types.is_timestamp(kind) and kind.tz is not None:
         values, kind = pc.local_timestamp(values), pa.timestamp(kind.unit)
     if pa.types.is_date32(kind) and values.null_count == 0 and isinstance(values, pa.Array):
@@ -91,19 +101,44 @@ def _from_pandas(values):
     if isinstance(dtype, pd.DatetimeTZDtype):
         local = values.dt.tz_localize(None) if isinstance(values, pd.Series) else values.tz_localize(None)
         return local.to_numpy()
-    if pd.api.types.is_numeric_dtype(dtype) and not pd.api.types.is_bool_dtype(dtype):
+    if pd.api.types.is_bool_dtype(dtype):
+        raise _truth_values(dtype)
+    if pd.api.types.is_numeric_dtype(dtype):
         return values.to_numpy(dtype="float64", na_value=_np.nan)
+    if dtype == object or isinstance(dtype, pd.StringDtype):
+        return _texts(values.to_numpy())
     return values.to_numpy()
 
 
 def _from_polars(values):
-    """A Polars Series as numpy: a zoned Datetime by its wall time in its zone, null as NaT."""
+    """A Polars Series as numpy: a zoned Datetime by its wall time in its zone, null as NaT;
+    numbers as float64, text as the text reader takes it."""
     import polars as pl
-    if isinstance(values.dtype, pl.Datetime) and values.dtype.time_zone is not None:
+    dtype = values.dtype
+    if dtype == pl.Boolean:
+        raise _truth_values(dtype)
+    if isinstance(dtype, pl.Datetime) and dtype.time_zone is not None:
         values = values.dt.replace_time_zone(None)
-    if values.dtype.is_temporal():
-        return values.to_numpy()
-    return values.cast(pl.Float64).fill_null(float("nan")).to_numpy()
+    if dtype.is_temporal():
+        return _operand(values.to_numpy())
+    if dtype.is_numeric():
+        return values.cast(pl.Float64).fill_null(float("nan")).to_numpy()
+    if dtype in (pl.String, pl.Categorical) or isinstance(dtype, pl.Enum):
+        return _texts(values.cast(pl.String).to_list())
+    return _np.asarray(values.to_list(), dtype=object)
+
+
+def _texts(texts):
+    """Text values (None for a missing one) as the text reader takes them: in one step where
+    none is missing, else value by value."""
+    texts = _np.asarray(texts, dtype=object)
+    if texts.size and all(isinstance(t, str) for t in texts.flat):
+        return _days_of_text(texts.astype("U"))
+    return texts
+
+
+def _truth_values(dtype):
+    return TypeError(f"dfa_dates: truth values ({dtype}) are neither dates nor serials")
 
 
 def _days_of_text(texts):
@@ -129,6 +164,12 @@ def _days_of_text(texts):
     return texts.astype(object)
 
 
+def _shown(value):
+    """A value as an error message shows it: its repr, cut after 40 characters."""
+    text = repr(value)
+    return text if len(text) <= 40 else text[:37] + "..."
+
+
 _EXTENDED_ISO_DATE = _re.compile(r"[+-]?\d{4,6}-\d\d-\d\d")
 _NUMBER = _re.compile(r"[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?")
 
@@ -143,7 +184,7 @@ def _day_of_text(text):
         except ValueError:
             pass
     if _NUMBER.fullmatch(s):
-        raise ValueError(f"dfa_dates: {text!r} is numeric text, neither a date nor a serial; pass a number for a serial")
+        raise ValueError(f"dfa_dates: {_shown(text)} is numeric text, neither a date nor a serial; pass a number for a serial")
     try:
         return _datetime.datetime.fromisoformat(s).date()
     except ValueError:
@@ -152,7 +193,7 @@ def _day_of_text(text):
                 return _np.datetime64(s, "D")
             except ValueError:
                 pass
-    raise ValueError(f"dfa_dates: {text!r} is not a date") from None
+    raise ValueError(f"dfa_dates: {_shown(text)} is not a date") from None
 
 
 def _is_number(v):
@@ -172,14 +213,14 @@ def _serial_of_object(v):
     if _is_number(v):
         return float(v)
     if isinstance(v, (_datetime.timedelta, _np.timedelta64)):
-        raise TypeError(f"dfa_dates: {v!r} is a duration, not a date")
+        raise TypeError(f"dfa_dates: {_shown(v)} is a duration, not a date")
     if isinstance(v, _datetime.datetime):  # pandas' Timestamp among them: an aware one by its own date
         return v.date()
     if isinstance(v, _datetime.date):
         return v
     if isinstance(v, _np.datetime64):
         return float(_ufuncs.serial(v))
-    raise TypeError(f"dfa_dates: {v!r} ({type(v).__name__}) is neither a date nor a serial number")
+    raise TypeError(f"dfa_dates: {_shown(v)} ({type(v).__name__}) is neither a date nor a serial number")
 
 
 _ufuncs.set_object_reader(_serial_of_object)
@@ -196,19 +237,48 @@ def _operand(dates):
         return _from_polars(dates)
     if _is_arrow(dates):
         return _from_arrow(dates)
+    if isinstance(dates, _np.ma.MaskedArray):
+        return _operand(_unmasked(dates))
     if not isinstance(dates, _np.ndarray) and hasattr(dates, "__array_ufunc__") and hasattr(dates, "dtype"):
         return dates
     dates = _np.asarray(dates)
     kind = dates.dtype.kind
     if kind in "MOf":
         return dates
-    if kind in "biu":
+    if kind == "b":
+        raise _truth_values(dates.dtype)
+    if kind in "iu":
         return dates.astype("float64")
     if kind in "US":
         return _days_of_text(dates.astype("U") if kind == "S" else dates)
     if kind == "m":
         raise TypeError(f"dfa_dates: durations ({dates.dtype}) are not dates")
     raise TypeError(f"dfa_dates: values of type {dates.dtype} are not dates")
+
+
+def _located(error, operands):
+    """The error of a value, with the position of the first value that has one (of the first
+    operand that has one), which the ufunc's loop does not know."""
+    for operand in operands:
+        if getattr(operand, "dtype", None) == object:
+            for i, v in enumerate(operand.flat):
+                try:
+                    _serial_of_object(v)
+                except (ValueError, TypeError) as e:
+                    return type(e)(f"{e} (position {i})")
+    return error
+
+
+def _unmasked(values):
+    """A masked array's values with each masked one missing (NaT, NaN or None)."""
+    kind = values.dtype.kind
+    if kind == "M":
+        return values.filled(_np.datetime64("NaT"))
+    if kind in "iuf":
+        return values.astype("float64").filled(_np.nan)
+    if kind == "b":
+        raise _truth_values(values.dtype)
+    return _np.where(_np.ma.getmaskarray(values), None, values.data.astype(object))
 
 
 def serials(dates):
@@ -230,10 +300,12 @@ def _mode(mode):
         mode = _operand(mode)
     elif getattr(mode, "dtype", None) is None:
         mode = _np.asarray(mode, dtype=object)
+    if isinstance(mode, _np.ma.MaskedArray):
+        mode = _unmasked(mode)
     kind = mode.dtype.kind
     if kind == "O":
         return _np.vectorize(_mode_number, otypes=["float64"])(mode)
-    if kind in "biuf":
+    if kind in "iuf":
         return mode.astype("float64")
     raise TypeError(f"dfa_dates: a mode is a number, not a value of type {mode.dtype}")
 
@@ -249,6 +321,8 @@ def _like(template, result):
     if _is_polars(template):
         import polars as pl
         return pl.Series(template.name, _int32_arrow(_np.asarray(result)))
+    if isinstance(template, _np.ma.MaskedArray):
+        return _np.ma.masked_invalid(result)
     return result
 
 
@@ -297,15 +371,37 @@ class DateFunction:
 
     def __call__(self, *args, out=None, **kwargs):
         nin = self.ufunc.nin
+        if nin == 3 and "mode" in kwargs:
+            if len(args) != 2:
+                raise TypeError(f"{self.__name__}() got the mode twice, or dates missing")
+            args = (*args, kwargs.pop("mode"))
         if nin == 3 and len(args) == 2:
             args = (*args, 0)
         elif len(args) == nin + 1 and out is None:  # out given by position, as ufuncs take it
             *args, out = args
         if len(args) != nin:
             raise TypeError(f"{self.__name__}() takes {'2 or 3' if nin == 3 else 1} arguments ({len(args)} given)")
+        if any(_is_dask(a) for a in args):
+            return self._on_dask(args, out, kwargs)
         if nin == 3 and any(_is_pandas(a) for a in args):
             args = _aligned(*args)
-        return _like(args[0], self.ufunc(*self.operands(args), out=out, **kwargs))
+        operands = self.operands(args)
+        try:
+            result = self.ufunc(*operands, out=out, **kwargs)
+        except (ValueError, TypeError) as e:
+            raise _located(e, operands) from None
+        return _like(args[0], result)
+
+    def _on_dask(self, args, out, kwargs):
+        """A Dask collection's blocks or partitions, each through the whole package (its text
+        and every other kind of value), lazily."""
+        if out is not None or kwargs:
+            raise TypeError(f"{self.__name__}(): numpy's keywords are not taken with Dask collections")
+        import dask.array as da
+        if any(isinstance(a, da.Array) for a in args):
+            return da.map_blocks(self, *args, dtype="float64")
+        import dask.dataframe as dd
+        return dd.map_partitions(self, *args, meta=(getattr(args[0], "name", None), "float64"))
 
     def operands(self, args):
         """The arguments as the ufunc takes them: dates as _operand reads them (a date and a
