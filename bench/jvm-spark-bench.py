@@ -8,7 +8,7 @@ from pyspark.sql import SparkSession
 
 spark = (SparkSession.builder.master("local[2]").config("spark.ui.enabled", "false").config("spark.jars", sys.argv[1])
          .config("spark.driver.memory", "4g").getOrCreate())
-spark._jvm.io.github.dfadates.Dfa.register(spark._jsparkSession)
+spark._jvm.io.github.dfadates.DfaSpark.register(spark._jsparkSession)
 rows = 5_000_000
 spark.sql(f"""CREATE OR REPLACE TEMP VIEW pairs AS SELECT date_add(DATE '1900-01-01', CAST(rand(1) * 73000 AS INT)) AS a,
               date_add(DATE '1900-01-01', CAST(rand(2) * 73000 AS INT)) AS b FROM range({rows})""")

@@ -6,14 +6,19 @@
 # POM, sources and javadoc jars beside it).
 #   build-jvm.sh        build
 #   build-jvm.sh test   also run the tests, against the native dfa-host (DFA_HOST, default
-#                       build/dfa-host, built if missing), Spark's and Hive's on the jars of
-#                       pyspark (the version the Python package is tested with, in build-jvm/venv)
+#                       build/dfa-host, built if missing) and the misbehaving add-ins, Spark's and
+#                       Hive 2's on the jars of pyspark (the version the Python package is tested
+#                       with, in build-jvm/venv), Hive 4's on its jar from Maven
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh jvm
 out=build-jvm
 cmake -S . -B "$out/wasm" --toolchain cmake/toolchain-wasm32.cmake -DDFA_WERROR=ON >/dev/null
-cmake --build "$out/wasm" -j"$(nproc)" --target dfa_wasm
+if [ "${1:-}" = test ]; then
+    cmake --build "$out/wasm" -j"$(nproc)"   # the add-in and the misbehaving add-ins the loader's tests run
+else
+    cmake --build "$out/wasm" -j"$(nproc)" --target dfa_wasm
+fi
 version=$(dpkg-parsechangelog -S Version 2>/dev/null || sed -n '1s/^dfa (\([^)-]*\).*/\1/p' debian/changelog)
 version=${version%-*}
 maven="mvn -B -q -f hosts/jvm/pom.xml -Drevision=$version -Ddfa.wasm=$PWD/$out/wasm/dfa.wasm -Ddfa.build=$PWD/$out/maven"
@@ -24,7 +29,7 @@ if [ "${1:-}" = test ]; then
     "$out/venv/bin/pip" install -q --disable-pip-version-check "$(grep '^pyspark==' hosts/python/tests/requirements.txt)"
     jars=$("$out/venv/bin/python" -c 'import glob, os, pyspark; print(",".join(sorted(glob.glob(os.path.join(os.path.dirname(pyspark.__file__), "jars", "*.jar")))))')
     DFA_HOST="$host" DFA_CASE_TABLE="$PWD/tests/sql/cases.csv" DFA_TYPED_TABLE="$PWD/tests/sql/typed_cases.csv" \
-        DFA_HEADER="$PWD/include/dfa.h" $maven -Dspark.version="$(sed -n 's/^pyspark==//p' hosts/python/tests/requirements.txt)" \
+        DFA_HEADER="$PWD/include/dfa.h" DFA_FAULTS_DIR="$PWD/$out/wasm/faults" $maven -Dspark.version="$(sed -n 's/^pyspark==//p' hosts/python/tests/requirements.txt)" \
         -Ddfa.test.classpath="$jars" package
 else
     $maven -DskipTests package

@@ -8,8 +8,11 @@ import com.dylibso.chicory.runtime.Memory;
 import com.dylibso.chicory.wasm.WasmModule;
 import com.dylibso.chicory.wasm.types.FunctionType;
 import com.dylibso.chicory.wasm.types.ValType;
+import java.nio.ByteBuffer;
+import java.nio.charset.CharacterCodingException;
 import java.nio.charset.StandardCharsets;
 import java.util.ArrayList;
+import java.util.Arrays;
 import java.util.Collections;
 import java.util.LinkedHashMap;
 import java.util.List;
@@ -35,6 +38,9 @@ final class Addin {
     // buffers, and the parameter types.
     private static final int RESULT = 0, U16A = 32, U16B = 34, TEXT1 = 64, TEXT2 = TEXT1 + TEXT_BUFFER_SIZE, TYPES = 1024;
     private static final int UNWRITTEN = Integer.MIN_VALUE;
+    // Problem lines listed one by one; the rest are counted in the last line.
+    private static final int MAX_LISTED_PROBLEMS = 20;
+    private static final int NAME_BYTES_SHOWN = 64;
     // The registration exports and how many pointers each takes.
     private static final Map<String, Integer> REGISTRATION =
             Map.of("GetFunctionCount", 1, "GetFunctionData", 5, "GetParameterDescription", 4, "SetLanguage", 1);
@@ -49,19 +55,28 @@ final class Addin {
     private final long[][] pointers = new long[MAX_PARAMETERS][];
     private final Map<String, Function> functions = new LinkedHashMap<>();
     private final List<String> problems = new ArrayList<>();
+    private int unreported;
 
+    /** The add-in this jar carries, compiled to JVM bytecode. */
     Addin() {
+        this(DfaModule.load(), true);
+    }
+
+    /** An add-in's module, run compiled (this jar's own) or interpreted (any other). */
+    Addin(WasmModule module, boolean compiled) {
         try {
-            final WasmModule module = DfaModule.load();
             if (module.importSection().importCount() > 0) throw new DfaException("the add-in's module imports what a host does not give");
             // Memory as a Java array: a call's writes and reads are plain array accesses.
-            instance = Instance.builder(module).withMachineFactory(DfaModule::create).withMemoryFactory(ByteArrayMemory::new).build();
+            final Instance.Builder builder = Instance.builder(module).withMemoryFactory(ByteArrayMemory::new);
+            instance = (compiled ? builder.withMachineFactory(DfaModule::create) : builder).build();
             memory = instance.memory();
             if (memory == null) throw new DfaException("the add-in's module exports no memory");
             for (final Map.Entry<String, Integer> export : REGISTRATION.entrySet()) {
                 final String problem = mistyped(export.getKey(), pointers(export.getValue()));
                 if (problem != null) throw new DfaException("the add-in's module " + problem);
             }
+            // A module built as a library (a reactor) sets itself up in _initialize, before anything else.
+            if (mistyped("_initialize", pointers(0)) == null) instance.export("_initialize").apply();
             final int pages = memory.grow((TYPES + 4 * 65535 + PAGE - 1) / PAGE);
             if (pages < 0) throw new DfaException("the add-in's memory cannot grow by the host's scratch pages");
             scratch = pages * PAGE;
@@ -136,8 +151,22 @@ final class Addin {
         }
         if (type == null) return "does not export " + name;
         if (type.params().equals(parameters) && type.returns().isEmpty()) return null;
-        return "exports " + name + " with the signature " + type.params() + " -> " + type.returns()
-                + "; a host calls it as " + parameters + " -> []";
+        return "exports " + name + " " + signatureProblem(type, parameters);
+    }
+
+    private static String signatureProblem(FunctionType type, List<ValType> parameters) {
+        return "with the signature " + signature(type.params(), type.returns()) + "; a host calls it as " + signature(parameters, List.of());
+    }
+
+    // As WebAssembly writes it: (i32, f64) -> ().
+    private static String signature(List<ValType> parameters, List<ValType> results) {
+        return "(" + String.join(", ", parameters.stream().map(Addin::typeName).toList()) + ") -> ("
+                + String.join(", ", results.stream().map(Addin::typeName).toList()) + ")";
+    }
+
+    private static String typeName(ValType type) {
+        return type.equals(ValType.I32) ? "i32" : type.equals(ValType.I64) ? "i64" : type.equals(ValType.F32) ? "f32"
+                : type.equals(ValType.F64) ? "f64" : type.toString();
     }
 
     private void handshake() {
@@ -154,10 +183,11 @@ final class Addin {
             getData.apply(scratch + U16A, scratch + TEXT1, scratch + U16B, scratch + TYPES, scratch + TEXT2);
             final int parameters = (int) memory.readU16(scratch + U16B);
             if (parameters == 0) continue;  // the index names no function
-            final String entryName = text(scratch + TEXT1);
-            final String problem = check(entryName, parameters);
+            final byte[] entryBytes = text(scratch + TEXT1);
+            final String entryName = exportName(entryBytes);
+            final String problem = check(entryBytes, entryName, parameters);
             if (problem != null) {
-                problems.add("function " + i + " '" + entryName + "' " + problem);
+                reject("function " + i + " " + problem);
                 continue;
             }
             functions.put(entryName, new Function(entryName, parameters - 1, instance.export(entryName)));
@@ -166,21 +196,54 @@ final class Addin {
         setLanguage.apply(scratch + U16A);
     }
 
-    private String check(String entryName, int parameters) {
-        if (parameters > MAX_PARAMETERS) return "has " + parameters + " parameters; supported are 1 to " + MAX_PARAMETERS + ", the result included";
+    // Why a function the module reports cannot be called, or null: the same words as every host's.
+    private String check(byte[] entryBytes, String entryName, int parameters) {
+        if (entryBytes.length == 0) return "has an empty entry name";
+        final String what = "'" + Printable.of(entryBytes, NAME_BYTES_SHOWN) + "'";
+        if (parameters > MAX_PARAMETERS) return what + " has " + parameters + " parameters; supported are 1 to " + MAX_PARAMETERS + ", the result included";
         for (int p = 0; p < parameters; ++p) {
             final int type = memory.readInt(scratch + TYPES + 4 * p);
-            if (type != PARAM_DOUBLE_PTR) return "parameter " + p + " has type " + (type == UNWRITTEN ? "(not written)" : type);
+            if (type != PARAM_DOUBLE_PTR)
+                return what + ": parameter " + p + " has type " + (type == UNWRITTEN ? "(not written)" : type) + "; only 0, a pointer to a double, is supported";
         }
-        if (functions.containsKey(entryName)) return "is registered twice";
-        return mistyped(entryName, pointers(parameters));
+        if (entryName != null && functions.containsKey(entryName)) return what + " is registered twice";
+        final FunctionType type = entryName == null ? null : exportedFunction(entryName);
+        if (type == null) return what + " is not exported by the library";
+        if (type.params().equals(pointers(parameters)) && type.returns().isEmpty()) return null;
+        return what + " is exported " + signatureProblem(type, pointers(parameters));
+    }
+
+    private FunctionType exportedFunction(String name) {
+        try {
+            return instance.export(name) == null ? null : instance.exportType(name);
+        } catch (RuntimeException e) {
+            return null;
+        }
+    }
+
+    private void reject(String problem) {
+        if (problems.size() < MAX_LISTED_PROBLEMS) {
+            problems.add(problem);
+            return;
+        }
+        if (++unreported == 1) problems.add("");
+        problems.set(problems.size() - 1, "and " + unreported + " more functions that cannot be called");
     }
 
     // A text the module wrote: up to its terminator, at most 255 bytes.
-    private String text(int address) {
+    private byte[] text(int address) {
         final byte[] bytes = memory.readBytes(address, TEXT_BUFFER_SIZE - 1);
         int end = 0;
         while (end < bytes.length && bytes[end] != 0) ++end;
-        return new String(bytes, 0, end, StandardCharsets.UTF_8);
+        return Arrays.copyOf(bytes, end);
+    }
+
+    // An entry name as the export it names, or null: no export's name is invalid UTF-8.
+    private static String exportName(byte[] bytes) {
+        try {
+            return StandardCharsets.UTF_8.newDecoder().decode(ByteBuffer.wrap(bytes)).toString();
+        } catch (CharacterCodingException e) {
+            return null;
+        }
     }
 }

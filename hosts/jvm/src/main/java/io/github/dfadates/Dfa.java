@@ -27,10 +27,17 @@ public final class Dfa {
     private static final ThreadLocal<Addin> ADDIN = ThreadLocal.withInitial(Addin::new);
     // Days from 1899-12-30, the spreadsheet's null date, to 1970-01-01.
     private static final long SERIAL_OF_EPOCH = -LocalDate.of(1899, 12, 30).toEpochDay();
-    private static final LocalDate YEAR_1 = LocalDate.of(1, 1, 1);
+    // The add-in's calendar, 0000-01-01 to 65535-12-31, and 0001-01-01, which no serial names.
+    private static final long FIRST_DAY = LocalDate.of(0, 1, 1).toEpochDay(), LAST_DAY = LocalDate.of(65535, 12, 31).toEpochDay(),
+            YEAR_1 = LocalDate.of(1, 1, 1).toEpochDay();
 
     /** Whole weeks from the first date to the second; mode 1 counts from the Monday of ISO week 1 of the first date's year. */
     public static Integer diffWeeks(Temporal first, Temporal second, Double mode) {
+        return difference("QvDate_GetDiffWeeks", first, second, mode);
+    }
+
+    /** {@link #diffWeeks(Temporal, Temporal, Double)} with a mode of {@code int} or {@code double}. */
+    public static Integer diffWeeks(Temporal first, Temporal second, double mode) {
         return difference("QvDate_GetDiffWeeks", first, second, mode);
     }
 
@@ -44,6 +51,11 @@ public final class Dfa {
         return difference("QvDate_GetDiffMonths", first, second, mode);
     }
 
+    /** {@link #diffMonths(Temporal, Temporal, Double)} with a mode of {@code int} or {@code double}. */
+    public static Integer diffMonths(Temporal first, Temporal second, double mode) {
+        return difference("QvDate_GetDiffMonths", first, second, mode);
+    }
+
     /** {@link #diffMonths(Temporal, Temporal, Double)} in mode 0. */
     public static Integer diffMonths(Temporal first, Temporal second) {
         return diffMonths(first, second, 0.0);
@@ -51,6 +63,11 @@ public final class Dfa {
 
     /** Whole years from the first date to the second, as whole months divided by 12; mode 1 counts calendar years. */
     public static Integer diffYears(Temporal first, Temporal second, Double mode) {
+        return difference("QvDate_GetDiffYears", first, second, mode);
+    }
+
+    /** {@link #diffYears(Temporal, Temporal, Double)} with a mode of {@code int} or {@code double}. */
+    public static Integer diffYears(Temporal first, Temporal second, double mode) {
         return difference("QvDate_GetDiffYears", first, second, mode);
     }
 
@@ -99,9 +116,14 @@ public final class Dfa {
     // The serial, or NaN.
     private static double serialOf(Temporal value) {
         final LocalDate day = dayOf(value);
-        if (day == null || day.getYear() < 0 || day.getYear() > 65535 || day.equals(YEAR_1)) return Double.NaN;
+        return day == null ? Double.NaN : serialOfEpochDay(day.toEpochDay());
+    }
+
+    /** The add-in's serial of a day counted from 1970-01-01, as engines count them, or NaN. */
+    static double serialOfEpochDay(long epochDay) {
+        if (epochDay < FIRST_DAY || epochDay > LAST_DAY || epochDay == YEAR_1) return Double.NaN;
         // The add-in counts the days of year 0 one ahead, as its day numbers run.
-        return day.toEpochDay() + SERIAL_OF_EPOCH + (day.getYear() == 0 ? 1 : 0);
+        return epochDay + SERIAL_OF_EPOCH + (epochDay < YEAR_1 ? 1 : 0);
     }
 
     private static Addin.Function function(Addin addin, String entryName, int inputs) {
@@ -122,28 +144,33 @@ public final class Dfa {
         throw new IllegalArgumentException("a " + value.getClass().getSimpleName() + " is not a date");
     }
 
-    /**
-     * Registers the add-in's functions for Spark SQL in this session, under their entry names
-     * (SQL ignores their case): the differences take two dates and an optional mode
-     * ({@code DOUBLE DEFAULT 0}), the others a date; dates are {@code DATE}, so a timestamp
-     * counts by its day in the session time zone, as {@code to_date} gives it. Results are
-     * {@code INT}, null where the add-in has no answer. Needs Spark 4.
-     *
-     * @param spark the session, from Java, Scala or PySpark ({@code spark._jvm})
-     */
-    public static void register(org.apache.spark.sql.SparkSession spark) {
-        SparkFunctions.register(spark);
+    static Integer difference(String entryName, Temporal first, Temporal second, Double mode) {
+        return onSerials(entryName, serialOf(first), serialOf(second), mode);
     }
 
-    static Integer difference(String entryName, Temporal first, Temporal second, Double mode) {
-        final double a = serialOf(first), b = serialOf(second);
-        if (a != a || b != b || mode == null || mode.isNaN()) return null;  // NaN: no day
+    static Integer oneDate(String entryName, Temporal date) {
+        return onSerial(entryName, serialOf(date));
+    }
+
+    /** A difference of two days counted from 1970-01-01 (null: no day). */
+    static Integer differenceOfDays(String entryName, Integer first, Integer second, Double mode) {
+        return onSerials(entryName, first == null ? Double.NaN : serialOfEpochDay(first),
+                         second == null ? Double.NaN : serialOfEpochDay(second), mode);
+    }
+
+    /** A function of one day counted from 1970-01-01 (null: no day). */
+    static Integer oneDateOfDay(String entryName, Integer day) {
+        return onSerial(entryName, day == null ? Double.NaN : serialOfEpochDay(day));
+    }
+
+    // NaN is no day: null.
+    private static Integer onSerials(String entryName, double a, double b, Double mode) {
+        if (a != a || b != b || mode == null || mode.isNaN()) return null;
         final Addin addin = ADDIN.get();
         return (int) addin.call(function(addin, entryName, 3), a, b, mode);
     }
 
-    static Integer oneDate(String entryName, Temporal date) {
-        final double serial = serialOf(date);
+    private static Integer onSerial(String entryName, double serial) {
         if (serial != serial) return null;
         final Addin addin = ADDIN.get();
         return (int) addin.call(function(addin, entryName, 1), serial);

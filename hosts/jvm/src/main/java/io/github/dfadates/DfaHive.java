@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 package io.github.dfadates;
 
-import java.time.LocalDate;
-import java.time.temporal.Temporal;
 import org.apache.hadoop.hive.ql.exec.UDFArgumentException;
 import org.apache.hadoop.hive.ql.exec.UDFArgumentLengthException;
 import org.apache.hadoop.hive.ql.exec.UDFArgumentTypeException;
+import org.apache.hadoop.hive.ql.metadata.HiveException;
 import org.apache.hadoop.hive.ql.udf.generic.GenericUDF;
 import org.apache.hadoop.hive.serde2.objectinspector.ObjectInspector;
 import org.apache.hadoop.hive.serde2.objectinspector.PrimitiveObjectInspector;
@@ -15,8 +14,9 @@ import org.apache.hadoop.hive.serde2.objectinspector.primitive.PrimitiveObjectIn
 /**
  * The add-in's functions as Hive {@code GenericUDF}s, one class each under its entry name:
  * {@code CREATE FUNCTION qvdate_getdiffmonths AS 'io.github.dfadates.DfaHive$QvDate_GetDiffMonths'
- * USING JAR '...'}. Dates are {@code DATE} or {@code TIMESTAMP} (by its own day), the mode of a
- * difference any number, optional; another type is Hive's argument error naming the function.
+ * USING JAR '...'}. Dates are {@code DATE} or {@code TIMESTAMP}, each by the day its engine gives
+ * it ({@link HiveDays}), the mode of a difference any number, optional; another type or count of
+ * arguments is Hive's argument error naming the function.
  */
 public final class DfaHive {
     private DfaHive() {}
@@ -25,7 +25,8 @@ public final class DfaHive {
     public abstract static class Function extends GenericUDF {
         private final String entry;
         private final boolean difference;
-        private transient PrimitiveObjectInspector[] inputs;
+        private transient HiveDays.Reader[] dates;
+        private transient PrimitiveObjectInspector mode;
 
         Function(String entry, boolean difference) {
             this.entry = entry;
@@ -34,18 +35,18 @@ public final class DfaHive {
 
         @Override
         public ObjectInspector initialize(ObjectInspector[] arguments) throws UDFArgumentException {
-            final int dates = difference ? 2 : 1;
-            if (arguments.length < dates || arguments.length > (difference ? 3 : 1))
-                throw new UDFArgumentLengthException(entry + " takes " + (difference ? "two dates and an optional mode" : "one date"));
-            inputs = new PrimitiveObjectInspector[arguments.length];
+            final int count = difference ? 2 : 1;
+            if (arguments.length < count || arguments.length > (difference ? 3 : 1))
+                throw new UDFArgumentLengthException(entry + " takes " + (difference ? "two dates and an optional mode" : "one date")
+                        + ", not " + arguments.length + " argument" + (arguments.length == 1 ? "" : "s"));
+            dates = new HiveDays.Reader[count];
             for (int i = 0; i < arguments.length; ++i) {
-                final boolean date = i < dates;
-                if (arguments[i] instanceof PrimitiveObjectInspector primitive && accepts(primitive.getPrimitiveCategory(), date)) {
-                    inputs[i] = primitive;
-                } else {
+                final boolean date = i < count;
+                if (!(arguments[i] instanceof PrimitiveObjectInspector primitive) || !accepts(primitive.getPrimitiveCategory(), date))
                     throw new UDFArgumentTypeException(i, entry + ": argument " + (i + 1) + " must be " + (date ? "a DATE or TIMESTAMP" : "a number")
                             + ", not " + arguments[i].getTypeName());
-                }
+                if (date) dates[i] = HiveDays.reader(primitive);
+                else mode = primitive;
             }
             return PrimitiveObjectInspectorFactory.javaIntObjectInspector;
         }
@@ -60,19 +61,12 @@ public final class DfaHive {
         }
 
         @Override
-        public Object evaluate(DeferredObject[] arguments) throws org.apache.hadoop.hive.ql.metadata.HiveException {
-            final Temporal first = day(arguments[0].get(), inputs[0]);
-            if (!difference) return Dfa.oneDate(entry, first);
-            final Object mode = arguments.length == 3 ? arguments[2].get() : Double.valueOf(0);
-            return Dfa.difference(entry, first, day(arguments[1].get(), inputs[1]),
-                    mode == null ? null : arguments.length == 3 ? PrimitiveObjectInspectorUtils.getDouble(mode, inputs[2]) : 0.0);
-        }
-
-        private static Temporal day(Object value, PrimitiveObjectInspector inspector) {
-            final Object java = value == null ? null : inspector.getPrimitiveJavaObject(value);
-            if (java instanceof java.sql.Date date) return date.toLocalDate();
-            if (java instanceof java.sql.Timestamp time) return time.toLocalDateTime();
-            return java instanceof LocalDate date ? date : null;
+        public Object evaluate(DeferredObject[] arguments) throws HiveException {
+            final Integer first = dates[0].day(arguments[0].get());
+            if (!difference) return Dfa.oneDateOfDay(entry, first);
+            final Object given = arguments.length == 3 ? arguments[2].get() : null;
+            final Double number = arguments.length < 3 ? Double.valueOf(0) : given == null ? null : PrimitiveObjectInspectorUtils.getDouble(given, mode);
+            return Dfa.differenceOfDays(entry, first, dates[1].day(arguments[1].get()), number);
         }
 
         @Override
@@ -81,37 +75,37 @@ public final class DfaHive {
         }
     }
 
-    /** {@link Dfa#diffWeeks(Temporal, Temporal, Double)}. */
+    /** {@link Dfa#diffWeeks(java.time.temporal.Temporal, java.time.temporal.Temporal, Double)}. */
     public static final class QvDate_GetDiffWeeks extends Function {
         public QvDate_GetDiffWeeks() { super("QvDate_GetDiffWeeks", true); }
     }
 
-    /** {@link Dfa#diffMonths(Temporal, Temporal, Double)}. */
+    /** {@link Dfa#diffMonths(java.time.temporal.Temporal, java.time.temporal.Temporal, Double)}. */
     public static final class QvDate_GetDiffMonths extends Function {
         public QvDate_GetDiffMonths() { super("QvDate_GetDiffMonths", true); }
     }
 
-    /** {@link Dfa#diffYears(Temporal, Temporal, Double)}. */
+    /** {@link Dfa#diffYears(java.time.temporal.Temporal, java.time.temporal.Temporal, Double)}. */
     public static final class QvDate_GetDiffYears extends Function {
         public QvDate_GetDiffYears() { super("QvDate_GetDiffYears", true); }
     }
 
-    /** {@link Dfa#isLeapYear(Temporal)}. */
+    /** {@link Dfa#isLeapYear(java.time.temporal.Temporal)}. */
     public static final class QvDate_IsLeapYear extends Function {
         public QvDate_IsLeapYear() { super("QvDate_IsLeapYear", false); }
     }
 
-    /** {@link Dfa#daysInMonth(Temporal)}. */
+    /** {@link Dfa#daysInMonth(java.time.temporal.Temporal)}. */
     public static final class QvDate_DaysInMonth extends Function {
         public QvDate_DaysInMonth() { super("QvDate_DaysInMonth", false); }
     }
 
-    /** {@link Dfa#daysInYear(Temporal)}. */
+    /** {@link Dfa#daysInYear(java.time.temporal.Temporal)}. */
     public static final class QvDate_DaysInYear extends Function {
         public QvDate_DaysInYear() { super("QvDate_DaysInYear", false); }
     }
 
-    /** {@link Dfa#weeksInYear(Temporal)}. */
+    /** {@link Dfa#weeksInYear(java.time.temporal.Temporal)}. */
     public static final class QvDate_WeeksInYear extends Function {
         public QvDate_WeeksInYear() { super("QvDate_WeeksInYear", false); }
     }
