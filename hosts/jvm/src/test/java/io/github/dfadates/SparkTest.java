@@ -30,8 +30,7 @@ import org.junit.jupiter.params.provider.ValueSource;
  * The functions in Spark SQL, local[2] with Hive support, on Spark's jars (build-jvm.sh puts
  * them on the tests' class path), in a JVM whose zone skipped a day: registered by
  * DfaSpark.register and as Hive functions (hive_ before the name), through the case table, the
- * typed table, every day and instant Spark holds against Spark's own day of it, and 100,000
- * pairs against the Java API.
+ * typed table, and every day and instant Spark holds against Spark's own day of it.
  */
 class SparkTest {
     private static SparkSession spark;
@@ -179,8 +178,8 @@ class SparkTest {
                                 ? DateTimeUtils.fromJavaDate(DateTimeUtils.toJavaDate(r.getInt(0)))
                                 : DateTimeUtils.microsToDays(DateTimeUtils.fromJavaTimestamp(DateTimeUtils.toJavaTimestamp(r.getLong(1))), ZoneId.of(zone)));
                         for (int f = 0; f < ONE_DATE.length; ++f) {
-                            assertEquals(oneDate(ONE_DATE[f], day), r.get(2 + 2 * f), ONE_DATE[f] + " " + day + " " + zone);
-                            assertEquals(oneDate(ONE_DATE[f], hiveDay), r.get(3 + 2 * f), "hive_" + ONE_DATE[f] + " " + hiveDay + " " + zone);
+                            assertEquals(Dfa.oneDate(ONE_DATE[f], day), r.get(2 + 2 * f), ONE_DATE[f] + " " + day + " " + zone);
+                            assertEquals(Dfa.oneDate(ONE_DATE[f], hiveDay), r.get(3 + 2 * f), "hive_" + ONE_DATE[f] + " " + hiveDay + " " + zone);
                         }
                         assertEquals(Dfa.diffMonths(day, day.plusDays(40), 1), r.get(2 + 2 * ONE_DATE.length), "months " + day);
                         ++checked;
@@ -191,33 +190,6 @@ class SparkTest {
         } finally {
             spark.sql("SET TIME ZONE 'UTC'");
             spark.sql("SET spark.sql.datetime.java8API.enabled = false");
-        }
-    }
-
-    private static Integer oneDate(String entry, LocalDate day) {
-        return Dfa.oneDate(entry, day);
-    }
-
-    @Test
-    void aHundredThousandPairsAgreeWithTheJavaApi() {
-        final Random random = new Random(1209);
-        final long first = LocalDate.of(1, 1, 2).toEpochDay(), span = LocalDate.of(9999, 12, 31).toEpochDay() - first + 1;
-        final List<Row> rows = new ArrayList<>();
-        for (int i = 0; i < 100000; ++i)
-            rows.add(org.apache.spark.sql.RowFactory.create((int) (first + (long) (random.nextDouble() * span)),
-                                                             (int) (first + (long) (random.nextDouble() * span)), (double) (i % 3) * 0.95));
-        spark.createDataFrame(rows, new org.apache.spark.sql.types.StructType().add("a", "int").add("b", "int").add("mode", "double"))
-                .selectExpr("date_from_unix_date(a) AS a", "date_from_unix_date(b) AS b", "mode").createOrReplaceTempView("pairs");
-        final List<Row> out = spark.sql("SELECT unix_date(a), unix_date(b), mode, qvdate_getdiffmonths(a, b, mode), qvdate_getdiffyears(a, b),"
-                + " qvdate_weeksinyear(a), hive_QvDate_GetDiffWeeks(a, b, mode) FROM pairs").collectAsList();
-        assertEquals(100000, out.size());
-        for (final Row r : out) {
-            final LocalDate a = LocalDate.ofEpochDay(r.getInt(0)), b = LocalDate.ofEpochDay(r.getInt(1));
-            final double mode = r.getDouble(2);
-            assertEquals(Dfa.diffMonths(a, b, mode), r.get(3));
-            assertEquals(Dfa.diffYears(a, b), r.get(4));
-            assertEquals(Dfa.weeksInYear(a), r.get(5));
-            assertEquals(Dfa.diffWeeks(a, b, mode), r.get(6));
         }
     }
 
