@@ -117,14 +117,18 @@ def test_the_typed_table_in_spark(spark):
 
 
 def test_spark_gives_the_day_spark_gives(spark):
-    """DATEs of every day of years -5 to 1 and 1580 to 1585 and of random days to 9999, and
+    """DATEs of every day of years -5 to 1, 1580 to 1585 and 2011 to 2012 (the JVM's zone skipped
+    2011-12-30) and of random days to 9999, and
     TIMESTAMPs within 16 hours of the first moment of a month of 1800 to 2200 (where a day's
     shift changes a month) in five session zones: each function of a value gives the package's
     answer for Spark's own day of it (unix_date, to_date)."""
     from pyspark.sql import functions as F
     from dfa_dates import spark as sdfa
     rng = np.random.default_rng(34)
-    days = np.concatenate([np.arange(-721354, -719162), np.arange(-142000, -139800), rng.integers(-719162, 2932896, 3000)])
+    days = np.concatenate([np.arange("-005-01-01", "0002-01-01", dtype="datetime64[D]").astype("int64"),
+                           np.arange("1580-01-01", "1586-01-01", dtype="datetime64[D]").astype("int64"),
+                           np.arange("2011-01-01", "2013-01-01", dtype="datetime64[D]").astype("int64"),
+                           rng.integers(-719162, 2932896, 3000)])
     months = np.arange("1800-01", "2200-01", dtype="datetime64[M]")
     instants = (rng.choice(months, 3000).astype("datetime64[s]").astype("int64") + rng.integers(-16 * 3600, 16 * 3600, 3000))
     frame = spark.createDataFrame(pd.DataFrame({"n": days.astype("int32")})).select(F.date_from_unix_date("n").alias("d"))

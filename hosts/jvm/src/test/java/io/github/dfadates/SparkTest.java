@@ -145,7 +145,8 @@ class SparkTest {
     private static final String[] ONE_DATE = {"QvDate_IsLeapYear", "QvDate_DaysInMonth", "QvDate_DaysInYear", "QvDate_WeeksInYear"};
 
     /**
-     * Every day of years -5 to 1 and 1580 to 1585 and random days of 1 to 9999 as DATEs, and
+     * Every day of years -5 to 1, 1580 to 1585 and 2011 to 2012 (Apia, the JVM's zone, skipped
+     * 2011-12-30) and random days of 1 to 9999 as DATEs, and
      * TIMESTAMPs within a day of the start of a month of 1800 to 2200 in five session zones: each
      * function gives the Java API's answer on Spark's own day of the value (unix_date(to_date(x)));
      * a Hive function, on the day Spark's own conversions to Hive's Java values and back give.
@@ -154,9 +155,10 @@ class SparkTest {
     @ValueSource(booleans = {false, true})
     void everyDayAndInstantGivesSparksOwnDay(boolean java8Api) {
         final Random random = new Random(34);
-        final LongStream days = LongStream.concat(LongStream.concat(
+        final LongStream days = LongStream.concat(LongStream.concat(LongStream.concat(
                 LongStream.rangeClosed(LocalDate.of(-5, 1, 1).toEpochDay(), LocalDate.of(1, 12, 31).toEpochDay()),
                 LongStream.rangeClosed(LocalDate.of(1580, 1, 1).toEpochDay(), LocalDate.of(1585, 12, 31).toEpochDay())),
+                LongStream.rangeClosed(LocalDate.of(2011, 1, 1).toEpochDay(), LocalDate.of(2012, 12, 31).toEpochDay())),
                 random.longs(3000, LocalDate.of(1, 1, 1).toEpochDay(), LocalDate.of(9999, 12, 31).toEpochDay() + 1));
         spark.createDataFrame(days.mapToObj(d -> org.apache.spark.sql.RowFactory.create((int) d)).toList(),
                 new org.apache.spark.sql.types.StructType().add("n", "int")).selectExpr("date_from_unix_date(n) AS x").createOrReplaceTempView("dates");
