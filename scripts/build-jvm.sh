@@ -21,7 +21,10 @@ else
 fi
 version=$(dpkg-parsechangelog -S Version 2>/dev/null || sed -n '1s/^dfa (\([^)-]*\).*/\1/p' debian/changelog)
 version=${version%-*}
-maven="mvn -B -q -f hosts/jvm/pom.xml -Drevision=$version -Ddfa.wasm=$PWD/$out/wasm/dfa.wasm -Ddfa.build=$PWD/$out/maven"
+# Every file of the jars stamped with the time of the changelog's newest entry: the same sources
+# make the same jars.
+stamp=$(date -u -d "$(sed -n 's/^ -- .*>  //p' debian/changelog | head -n 1)" +%Y-%m-%dT%H:%M:%SZ)
+maven="mvn -B -q -f hosts/jvm/pom.xml -Drevision=$version -Ddfa.wasm=$PWD/$out/wasm/dfa.wasm -Dproject.build.outputTimestamp=$stamp"
 if [ "${1:-}" = test ]; then
     host=$(sh scripts/native-host.sh)
     # Spark and Hive for the tests: the jars of the pyspark the Python package is tested with.
@@ -30,10 +33,24 @@ if [ "${1:-}" = test ]; then
     jars=$("$out/venv/bin/python" -c 'import glob, os, pyspark; print(",".join(sorted(glob.glob(os.path.join(os.path.dirname(pyspark.__file__), "jars", "*.jar")))))')
     DFA_HOST="$host" DFA_CASE_TABLE="$PWD/tests/sql/cases.csv" DFA_TYPED_TABLE="$PWD/tests/sql/typed_cases.csv" \
         DFA_HEADER="$PWD/include/dfa.h" DFA_FAULTS_DIR="$PWD/$out/wasm/faults" $maven -Dspark.version="$(sed -n 's/^pyspark==//p' hosts/python/tests/requirements.txt)" \
-        -Ddfa.test.classpath="$jars" package
+        -Ddfa.test.classpath="$jars" -Ddfa.build="$PWD/$out/maven" package
+    # The Java API's tests again on Java 25, where this machine has it.
+    java25=/usr/lib/jvm/temurin-25-jdk-amd64/bin/java
+    if [ -x "$java25" ]; then
+        DFA_HOST="$host" DFA_CASE_TABLE="$PWD/tests/sql/cases.csv" DFA_TYPED_TABLE="$PWD/tests/sql/typed_cases.csv" \
+            DFA_HEADER="$PWD/include/dfa.h" DFA_FAULTS_DIR="$PWD/$out/wasm/faults" $maven -Ddfa.build="$PWD/$out/maven" \
+            -Djvm="$java25" -Dtest='DfaTest,AddinFaultsTest' surefire:test
+        echo "the Java API's tests passed on $("$java25" -version 2>&1 | head -n 1)"
+    fi
+    # A second build, elsewhere: the same jars, byte for byte.
+    $maven -DskipTests -Ddfa.build="$PWD/$out/again" package
+    for jar in "$out/maven/dfa-dates-jvm-$version"*.jar; do
+        cmp "$jar" "$out/again/${jar##*/}" || { echo "build-jvm.sh: ${jar##*/} differs between two builds" >&2; exit 1; }
+    done
+    echo "the jars are reproducible: two builds, the same bytes"
 else
-    $maven -DskipTests package
+    $maven -DskipTests -Ddfa.build="$PWD/$out/maven" package
 fi
 for jar in "$out/maven/dfa-dates-jvm-$version"*.jar; do cp "$jar" "$out/"; done
-cp "$out/maven/dependency-reduced-pom.xml" "$out/dfa-dates-jvm-$version.pom"
+cp "$out/maven/flattened-pom.xml" "$out/dfa-dates-jvm-$version.pom"
 ls -l "$out"/*.jar "$out"/*.pom
