@@ -73,7 +73,7 @@ def _pairs(start, days, seed):
     first = (np.datetime64(start) + rng.integers(0, days, 100000)).astype("datetime64[D]")
     second = np.where(rng.random(100000) < 0.5, first + rng.integers(-400, 400, 100000),
                       np.datetime64(start) + rng.integers(0, days, 100000)).astype("datetime64[D]")
-    return first, np.clip(second, np.datetime64(start), np.datetime64(start) + days - 1)
+    return first, np.clip(second, np.datetime64(start), np.datetime64(start) + np.timedelta64(days - 1, "D"))
 
 
 @pytest.fixture(scope="session")

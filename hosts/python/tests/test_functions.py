@@ -68,7 +68,7 @@ def test_python_scalars_lists_and_strings():
     assert dfa.diff_months(dt.date(2005, 1, 31), dt.date(2005, 2, 28)) == 0
     assert dfa.diff_months(dt.date(2005, 1, 31), "2005-02-28", 1) == 1
     assert dfa.diff_months(np.datetime64("2005-01-31"), 38411.0, 1) == 1  # a date and a serial (2005-02-28)
-    same(dfa.weeks_in_year([dt.date(2026, 1, 1), None, "2021-06-30", np.datetime64("NaT")]), [53, np.nan, 52, np.nan])
+    same(dfa.weeks_in_year([dt.date(2026, 1, 1), None, "2021-06-30", np.datetime64("NaT", "D")]), [53, np.nan, 52, np.nan])
     same(dfa.days_in_month(np.datetime64("0000-03-01")), 31)       # year 0 is a leap year, March has 31
     same(dfa.is_leap_year(np.datetime64("0001-01-01")), np.nan)    # no serial names it
     same(dfa.is_leap_year(np.datetime64("-0001-12-31")), np.nan)   # outside the calendar

@@ -153,7 +153,7 @@ def test_every_container_gives_its_librarys_own_day():
     moments = days.astype("datetime64[s]") + seconds
     texts = np.datetime_as_string(days)
     expected = {n: np.where(missing, np.nan, on_days(n, days)) for n in dfa.ONE_DATE}
-    with_nulls = lambda a: np.where(missing, np.datetime64("NaT"), a)
+    with_nulls = lambda a: np.where(missing, np.datetime64("NaT", "s"), a)
     arrow_days = pa.array(days, mask=missing)
     containers = {
         "numpy seconds": with_nulls(moments), "numpy text": np.where(missing, None, texts).astype(object),

@@ -273,7 +273,7 @@ def _unmasked(values):
     """A masked array's values with each masked one missing (NaT, NaN or None)."""
     kind = values.dtype.kind
     if kind == "M":
-        return values.filled(_np.datetime64("NaT"))
+        return values.filled(_np.datetime64("NaT", _np.datetime_data(values.dtype)[0]))
     if kind in "iuf":
         return values.astype("float64").filled(_np.nan)
     if kind == "b":
