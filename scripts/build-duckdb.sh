@@ -6,11 +6,15 @@
 #   build-duckdb.sh        build
 #   build-duckdb.sh test   also run its tests in the DuckDB of the npm registry (the version in
 #                          hosts/duckdb/test/package.json), against the native dfa-host (DFA_HOST,
-#                          default build/dfa-host, built if missing)
+#                          default build/dfa-host, built if missing), and the case table in
+#                          DuckDB 1.2, 1.3, 1.4, 1.5 and 2.0 (PyPI's, in build-duckdb/venv)
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh duckdb
 headers_package=duckdb@1.4.4
+# The DuckDB versions whose Python packages run the case table; the tests' own DuckDB is in
+# hosts/duckdb/test/package.json.
+duckdb_versions="1.2.2 1.3.2 1.4.5 1.5.6 2.0.1"
 out=build-duckdb
 headers="$PWD/$out/headers-$headers_package"
 if [ ! -f "$headers/package/src/duckdb/src/include/duckdb_extension.h" ]; then
@@ -37,6 +41,11 @@ if [ "${1:-}" = test ]; then
     (cd "$out/test" && npm install --silent --no-audit --no-fund &&
         DFA_DUCKDB_EXTENSION="$PWD/../dfa.duckdb_extension" DFA_CASE_TABLE="$PWD/../../tests/sql/cases.csv" \
         DFA_TYPED_TABLE="$PWD/../../tests/sql/typed_cases.csv" DFA_HOST="$host" \
-        DFA_DUCKDB_1_2_EXTENSION="$(ls "$PWD/../linux_amd64_gcc4/dfa.duckdb_extension" 2>/dev/null)" \
         node --test ./*.test.mjs)
+    # The case table in each DuckDB line users run, from PyPI, each loading its platform's file.
+    if [ ! -x "$out/venv/bin/python" ]; then python3 -m venv "$out/venv"; fi
+    for version in $duckdb_versions; do
+        "$out/venv/bin/pip" install -q --disable-pip-version-check "duckdb==$version"
+        DFA_DUCKDB_DIR="$PWD/$out" DFA_CASE_TABLE="$PWD/tests/sql/cases.csv" "$out/venv/bin/python" hosts/duckdb/test/case_table.py
+    done
 fi

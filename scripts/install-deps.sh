@@ -5,7 +5,8 @@
 #   install-deps.sh gnumeric   also Gnumeric and its plugin headers: build and run the plugin
 #   install-deps.sh screenshot also a virtual X server and ImageMagick: photograph Gnumeric
 #   install-deps.sh web        clang for WebAssembly, Node.js with npm, Chromium: the web package
-#   install-deps.sh duckdb     Node.js with npm: DuckDB's headers and, for the tests, DuckDB itself
+#   install-deps.sh duckdb     Node.js with npm: DuckDB's headers and, for the tests, DuckDB itself;
+#                              venv for the DuckDB versions of PyPI the case table runs in
 #   install-deps.sh python     CMake and a C++ compiler for the wheel, venv, Java for Spark's tests
 #   install-deps.sh jvm        clang for WebAssembly, the JDK and Maven: the jar of the JVM host; venv
 #                              for the pyspark whose jars its tests run on
@@ -31,7 +32,7 @@ case "${1:-build}" in
     screenshot) packages="$gnumeric xvfb xauth imagemagick" ;;
     bench) packages="$build libbenchmark-dev" ;;
     sql) packages="$build $sql" ;;
-    duckdb) packages="$build nodejs" ;;
+    duckdb) packages="$build nodejs python3-venv" ;;
     python) packages="$build python3-venv" ;;
     web) packages="$build $wasm nodejs chromium" ;;
     jvm) packages="$build $wasm openjdk-17-jdk-headless maven python3-venv" ;;
