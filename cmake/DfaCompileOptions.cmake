@@ -4,9 +4,10 @@
 
 # Every target of the project links dfa::warnings (PRIVATE), so that it sets its options the one
 # way CMake carries usage requirements.
+include(${CMAKE_CURRENT_LIST_DIR}/DfaFlags.cmake)
 add_library(dfa_warnings INTERFACE)
 add_library(dfa::warnings ALIAS dfa_warnings)
-target_compile_options(dfa_warnings INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+target_compile_options(dfa_warnings INTERFACE ${DFA_WARNING_OPTIONS}
   # gcc 12 warns falsely on "text" + std::string at -O2 (its bug 105329).
   $<$<AND:$<COMPILE_LANG_AND_ID:CXX,GNU>,$<VERSION_LESS:$<CXX_COMPILER_VERSION>,13>>:-Wno-restrict>
   $<$<BOOL:${DFA_WERROR}>:-Werror>)

@@ -108,6 +108,9 @@ struct FixedUnitReader {
 using DayReader = FixedUnitReader<1>;
 using NanosecondReader = FixedUnitReader<86'400'000'000'000>;
 
+// 128 bits, for a multiple of a unit times a count (GCC's and clang's extension).
+__extension__ using Int128 = __int128;
+
 class DatetimeReader {
   public:
     explicit DatetimeReader(PyArray_Descr* descr)
@@ -119,7 +122,7 @@ class DatetimeReader {
         } else if (meta_.num == 1 && meta_.base < NPY_FR_fs) {
             serial = SerialOfDays(DaysOfUnits<int64_t>(value, meta_.base));
         } else {
-            serial = SerialOfDays(DaysOfUnits<__int128>(__int128{value} * meta_.num, meta_.base));
+            serial = SerialOfDays(DaysOfUnits<Int128>(Int128{value} * meta_.num, meta_.base));
         }
         return true;
     }
@@ -254,7 +257,7 @@ int PromoteMode(PyObject*, PyArray_DTypeMeta* const opDtypes[], PyArray_DTypeMet
 // a mode of another number type to them.
 template <int kDates, int kOperands>
 int AddLoop(PyObject* ufunc, PyArray_DTypeMeta* dates, PyArrayMethod_StridedLoop* loop, NPY_ARRAYMETHOD_FLAGS flags) {
-    PyArray_DTypeMeta* dtypes[kOperands];
+    PyArray_DTypeMeta* dtypes[static_cast<std::size_t>(kOperands)];
     for (int i = 0; i < kOperands; ++i) dtypes[i] = i < kDates ? dates : &PyArray_DoubleDType;
     PyType_Slot slots[] = {{NPY_METH_resolve_descriptors, reinterpret_cast<void*>(ResolveDescriptors<kDates, kOperands>)},
                            {NPY_METH_strided_loop, reinterpret_cast<void*>(loop)},
