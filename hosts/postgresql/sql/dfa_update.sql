@@ -21,12 +21,20 @@ SELECT count(*) FROM spans WHERE qvdate_getdiffmonths(a, b) = 100;
 RESET enable_seqscan;
 SELECT qvdate_getdiffmonths(DATE '2005-01-31', DATE '2005-02-28', 1.9) AS iso_in_1_1;
 
--- A view on a 1.0 function stops the update, which names it; the database stays at 1.0.
+-- Whatever else uses a 1.0 difference stops the update, all of it named in one error; the
+-- database stays at 1.0.
 DROP TABLE spans;
 DROP EXTENSION dfa;
 CREATE EXTENSION dfa VERSION '1.0';
 CREATE VIEW months AS SELECT qvdate_getdiffmonths(DATE '2005-01-31', DATE '2005-02-28') AS m;
+CREATE MATERIALIZED VIEW weeks AS SELECT qvdate_getdiffweeks(DATE '2005-01-31', DATE '2005-02-28') AS w;
+CREATE TABLE contracts (start date, stop date CHECK (qvdate_getdiffyears(start, stop) < 10),
+                        years integer GENERATED ALWAYS AS (qvdate_getdiffyears(start, stop)) STORED);
+\set VERBOSITY terse
 ALTER EXTENSION dfa UPDATE;
+\set VERBOSITY default
 SELECT extversion FROM pg_extension WHERE extname = 'dfa';
 DROP VIEW months;
+DROP MATERIALIZED VIEW weeks;
+DROP TABLE contracts;
 DROP EXTENSION dfa;
