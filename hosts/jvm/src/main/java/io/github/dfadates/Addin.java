@@ -143,18 +143,24 @@ final class Addin {
 
     // Why the export cannot be called with these parameters and no result, or null.
     private String mistyped(String name, List<ValType> parameters) {
-        final FunctionType type;
-        try {
-            type = instance.exportType(name);
-        } catch (RuntimeException e) {
-            return "does not export " + name;
-        }
+        final FunctionType type = exportedFunction(name);
         if (type == null) return "does not export " + name;
-        if (type.params().equals(parameters) && type.returns().isEmpty()) return null;
-        return "exports " + name + " " + signatureProblem(type, parameters);
+        final String problem = signatureProblem(type, parameters);
+        return problem == null ? null : "exports " + name + " " + problem;
     }
 
+    // The signature of the function the module exports under that name, or null.
+    private FunctionType exportedFunction(String name) {
+        try {
+            return instance.export(name) == null ? null : instance.exportType(name);
+        } catch (RuntimeException e) {
+            return null;
+        }
+    }
+
+    // Why a function of that type cannot be called with these parameters and no result, or null.
     private static String signatureProblem(FunctionType type, List<ValType> parameters) {
+        if (type.params().equals(parameters) && type.returns().isEmpty()) return null;
         return "with the signature " + signature(type.params(), type.returns()) + "; a host calls it as " + signature(parameters, List.of());
     }
 
@@ -209,16 +215,8 @@ final class Addin {
         if (entryName != null && functions.containsKey(entryName)) return what + " is registered twice";
         final FunctionType type = entryName == null ? null : exportedFunction(entryName);
         if (type == null) return what + " is not exported by the library";
-        if (type.params().equals(pointers(parameters)) && type.returns().isEmpty()) return null;
-        return what + " is exported " + signatureProblem(type, pointers(parameters));
-    }
-
-    private FunctionType exportedFunction(String name) {
-        try {
-            return instance.export(name) == null ? null : instance.exportType(name);
-        } catch (RuntimeException e) {
-            return null;
-        }
+        final String problem = signatureProblem(type, pointers(parameters));
+        return problem == null ? null : what + " is exported " + problem;
     }
 
     private void reject(String problem) {

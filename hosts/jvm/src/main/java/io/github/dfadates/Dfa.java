@@ -154,13 +154,16 @@ public final class Dfa {
 
     /** A difference of two days counted from 1970-01-01 (null: no day). */
     static Integer differenceOfDays(String entryName, Integer first, Integer second, Double mode) {
-        return onSerials(entryName, first == null ? Double.NaN : serialOfEpochDay(first),
-                         second == null ? Double.NaN : serialOfEpochDay(second), mode);
+        return onSerials(entryName, serialOfDay(first), serialOfDay(second), mode);
     }
 
     /** A function of one day counted from 1970-01-01 (null: no day). */
     static Integer oneDateOfDay(String entryName, Integer day) {
-        return onSerial(entryName, day == null ? Double.NaN : serialOfEpochDay(day));
+        return onSerial(entryName, serialOfDay(day));
+    }
+
+    private static double serialOfDay(Integer epochDay) {
+        return epochDay == null ? Double.NaN : serialOfEpochDay(epochDay);
     }
 
     // NaN is no day: null.
