@@ -11,6 +11,7 @@
 #   install-deps.sh jvm        clang for WebAssembly, the JDK and Maven: the jar of the JVM host; venv
 #                              for the pyspark whose jars its tests run on
 #   install-deps.sh sql        SQLite's extension header and shell, PostgreSQL's server and PGXS
+#   install-deps.sh postgresql also patchelf, venv and Maven: other PostgreSQL versions' servers
 #   install-deps.sh packages [ARCH...]  debhelper, lintian, autopkgtest, Gnumeric's, SQLite's and
 #                              PostgreSQL's development files, GoogleTest, and for each other
 #                              architecture its cross toolchain and C library (dpkg --add-architecture)
@@ -32,14 +33,15 @@ case "${1:-build}" in
     screenshot) packages="$gnumeric xvfb xauth imagemagick" ;;
     bench) packages="$build libbenchmark-dev" ;;
     sql) packages="$build $sql" ;;
+    postgresql) packages="$build $sql patchelf python3-venv maven" ;;
     duckdb) packages="$build nodejs python3-venv" ;;
     python) packages="$build python3-venv" ;;
     web) packages="$build $wasm nodejs chromium" ;;
     jvm) packages="$build $wasm openjdk-17-jdk-headless maven python3-venv" ;;
     packages) packages="$gnumeric $sql googletest libexpat1-dev debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
-    test) packages="$gnumeric $sql $cross googletest libexpat1-dev clang libclang-rt-14-dev libbenchmark-dev \
+    test) packages="$gnumeric $sql patchelf python3-venv $cross googletest libexpat1-dev clang libclang-rt-14-dev libbenchmark-dev \
 debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
-    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|web|duckdb|python|jvm|sql|packages [ARCH...]|test" >&2; exit 2 ;;
+    *) echo "usage: install-deps.sh build|gnumeric|screenshot|bench|web|duckdb|python|jvm|sql|postgresql|packages [ARCH...]|test" >&2; exit 2 ;;
 esac
 job=${1:-build}
 [ $# -gt 0 ] && shift

@@ -6,8 +6,8 @@
 # linker that keeps every library, under AddressSanitizer + UndefinedBehaviorSanitizer (with
 # the fuzzer, which then runs DFA_FUZZ_SECONDS, default 60) and under ThreadSanitizer; then
 # builds and tests the WebAssembly add-in with its npm package and page, the DuckDB extension,
-# the Python package and the JVM host, and builds the Debian packages of amd64, i386, arm64 and
-# s390x and runs the autopkgtests.
+# the Python package and the JVM host, the PostgreSQL extension on PostgreSQL 13, 16, 17 and 18,
+# and builds the Debian packages of amd64, i386, arm64 and s390x and runs the autopkgtests.
 #   DFA_ARCHES="arm64 s390x" sh scripts/test-all.sh   runs only those other architectures
 set -eu
 cd "$(dirname "$0")/.."
@@ -82,6 +82,11 @@ echo "python       $(($(date +%s) - t0)) s: sdist, manylinux wheels for CPython 
 t0=$(date +%s)
 DFA_HOST=build-test/dfa-host sh scripts/build-jvm.sh test
 echo "jvm          $(($(date +%s) - t0)) s: dfa-dates-jvm jar; Java API, fault modules, case and typed tables, 100,000 pairs, 8 threads, Spark SQL and Hive 2 and 4 tests passed" >>"$summary"
+
+# The PostgreSQL extension on PostgreSQL 13, 16, 17 and 18 (15 is the Debian packages').
+t0=$(date +%s)
+sh scripts/build-postgresql.sh
+echo "postgresql   $(($(date +%s) - t0)) s: the extension built and its regression tests passed on PostgreSQL 13, 16, 17 and 18" >>"$summary"
 
 # The Debian packages, built by dpkg-buildpackage natively (with its tests) and cross for three
 # more architectures, checked by lintian; the native ones installed and their autopkgtests run.

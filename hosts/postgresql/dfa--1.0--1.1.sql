@@ -11,9 +11,15 @@ DECLARE
   users text;
 BEGIN
   SELECT string_agg(what, '; ' ORDER BY what) INTO users
-  FROM (SELECT DISTINCT pg_describe_object(d.classid, d.objid, d.objsubid) AS what
+  -- A default or generated value is named by its column, as PostgreSQL 13 records it.
+  FROM (SELECT DISTINCT CASE WHEN d.classid = 'pg_attrdef'::regclass
+                             THEN (SELECT pg_describe_object('pg_class'::regclass, a.adrelid, a.adnum)
+                                   FROM pg_attrdef AS a WHERE a.oid = d.objid)
+                             ELSE pg_describe_object(d.classid, d.objid, d.objsubid) END AS what
         FROM pg_depend AS d
-        WHERE d.refclassid = 'pg_proc'::regclass AND d.deptype = 'n'
+        -- PostgreSQL 13 ties a generated column to its functions by an automatic dependency,
+        -- which dropping them would take away silently.
+        WHERE d.refclassid = 'pg_proc'::regclass AND d.deptype IN ('n', 'a')
           AND d.refobjid IN (SELECT p.oid FROM pg_proc AS p JOIN pg_depend AS e ON e.objid = p.oid
                              WHERE e.refclassid = 'pg_extension'::regclass AND e.deptype = 'e'
                                AND e.refobjid = (SELECT oid FROM pg_extension WHERE extname = 'dfa')

@@ -14,8 +14,7 @@ SELECT qvdate_isleapyear('infinity') AS infinity, qvdate_isleapyear('0002-12-31 
 
 -- The case table that every engine's host runs (function, first date, second date, mode,
 -- result), read by psql from the source tree; SQLite's text-only rows are SQLite's.
-\getenv abs_srcdir PG_ABS_SRCDIR
-\set cases `cat :abs_srcdir/../../tests/sql/cases.csv`
+\set cases `cat "$DFA_SQL_TABLES/cases.csv"`
 CREATE TEMP TABLE cases AS
 SELECT n, f[1] AS function, f[2] AS first, f[3] AS second, f[4] AS mode, f[5] AS result
 FROM regexp_split_to_table(:'cases', E'\n') WITH ORDINALITY AS l(line, n), string_to_array(line, ',') AS f

@@ -2,8 +2,7 @@
 -- The typed table that every engine's host runs (function, zone, first, second, mode, result):
 -- values of date, timestamp and timestamptz, the latter read in the row's TimeZone. Text is
 -- PostgreSQL's own literal, so its rows are the text-taking engines'.
-\getenv abs_srcdir PG_ABS_SRCDIR
-\set typed `cat :abs_srcdir/../../tests/sql/typed_cases.csv`
+\set typed `cat "$DFA_SQL_TABLES/typed_cases.csv"`
 CREATE TEMP TABLE typed AS
 SELECT n, f[1] AS function, f[2] AS zone, f[3] AS first, f[4] AS second, f[5] AS mode, f[6] AS result
 FROM regexp_split_to_table(:'typed', E'\n') WITH ORDINALITY AS l(line, n), string_to_array(line, ',') AS f
