@@ -7,8 +7,9 @@
 #   build-jvm.sh        build
 #   build-jvm.sh test   also run the tests, against the native dfa-host (DFA_HOST, default
 #                       build/dfa-host, built if missing) and the misbehaving add-ins, Spark's and
-#                       Hive 2's on the jars of pyspark (the version the Python package is tested
-#                       with, in build-jvm/venv), Hive 4's on its jar from Maven
+#                       Hive 2's on the jars of each pyspark the Python package is tested with
+#                       (Spark 4 and 3.5, in build-jvm/venv-pyspark-<version>), Hive 4's on its jar
+#                       from Maven
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh jvm
@@ -27,19 +28,28 @@ stamp=$(date -u -d "$(sed -n 's/^ -- .*>  //p' debian/changelog | head -n 1)" +%
 maven="mvn -B -q -f hosts/jvm/pom.xml -Drevision=$version -Ddfa.wasm=$PWD/$out/wasm/dfa.wasm -Dproject.build.outputTimestamp=$stamp"
 if [ "${1:-}" = test ]; then
     host=$(sh scripts/native-host.sh)
-    # Spark and Hive for the tests: the jars of the pyspark the Python package is tested with.
-    if [ ! -x "$out/venv/bin/python" ]; then python3 -m venv "$out/venv"; fi
-    "$out/venv/bin/pip" install -q --disable-pip-version-check "$(grep '^pyspark==' hosts/python/tests/requirements.txt)"
-    jars=$("$out/venv/bin/python" -c 'import glob, os, pyspark; print(",".join(sorted(glob.glob(os.path.join(os.path.dirname(pyspark.__file__), "jars", "*.jar")))))')
-    DFA_HOST="$host" DFA_CASE_TABLE="$PWD/tests/sql/cases.csv" DFA_TYPED_TABLE="$PWD/tests/sql/typed_cases.csv" \
-        DFA_HEADER="$PWD/include/dfa.h" DFA_FAULTS_DIR="$PWD/$out/wasm/faults" $maven -Dspark.version="$(sed -n 's/^pyspark==//p' hosts/python/tests/requirements.txt)" \
-        -Ddfa.test.classpath="$jars" -Ddfa.build="$PWD/$out/maven" package
+    # Spark and Hive for the tests: the jars of each pyspark the Python package is tested with;
+    # the jar is built against the newest, and its Spark and Hive tests run again on the others.
+    env="DFA_HOST=$host DFA_CASE_TABLE=$PWD/tests/sql/cases.csv DFA_TYPED_TABLE=$PWD/tests/sql/typed_cases.csv
+        DFA_HEADER=$PWD/include/dfa.h DFA_FAULTS_DIR=$PWD/$out/wasm/faults"
+    sparks=$(sed -n 's/^pyspark==\([0-9.]*\).*/\1/p' hosts/python/tests/requirements.txt | sort -V -r)
+    newest=$(echo "$sparks" | head -n 1)
+    for spark in $sparks; do
+        venv=$out/venv-pyspark-$spark
+        if [ ! -x "$venv/bin/python" ]; then python3 -m venv "$venv"; fi
+        "$venv/bin/pip" install -q --disable-pip-version-check "pyspark==$spark"
+        jars=$("$venv/bin/python" -c 'import glob, os, pyspark; print(",".join(sorted(glob.glob(os.path.join(os.path.dirname(pyspark.__file__), "jars", "*.jar")))))')
+        if [ "$spark" = "$newest" ]; then
+            env $env $maven -Dspark.version="$spark" -Ddfa.test.classpath="$jars" -Ddfa.build="$PWD/$out/maven" package
+        else
+            env $env $maven -Ddfa.test.classpath="$jars" -Ddfa.build="$PWD/$out/maven" -Dtest='SparkTest,HiveTest' surefire:test
+        fi
+        echo "Spark's and Hive's tests passed on Spark $spark"
+    done
     # The Java API's tests again on Java 25, where this machine has it.
     java25=/usr/lib/jvm/temurin-25-jdk-amd64/bin/java
     if [ -x "$java25" ]; then
-        DFA_HOST="$host" DFA_CASE_TABLE="$PWD/tests/sql/cases.csv" DFA_TYPED_TABLE="$PWD/tests/sql/typed_cases.csv" \
-            DFA_HEADER="$PWD/include/dfa.h" DFA_FAULTS_DIR="$PWD/$out/wasm/faults" $maven -Ddfa.build="$PWD/$out/maven" \
-            -Djvm="$java25" -Dtest='DfaTest,AddinFaultsTest' surefire:test
+        env $env $maven -Ddfa.build="$PWD/$out/maven" -Djvm="$java25" -Dtest='DfaTest,AddinFaultsTest' surefire:test
         echo "the Java API's tests passed on $("$java25" -version 2>&1 | head -n 1)"
     fi
     # A second build, elsewhere: the same jars, byte for byte.

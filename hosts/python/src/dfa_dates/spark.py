@@ -12,7 +12,10 @@ and in Spark SQL under the add-in's names, after ``dfa.register(spark)``:
 A value's day is Spark's own: a DATE is its day, a TIMESTAMP_NTZ its own day, and in the Column
 functions a TIMESTAMP its day in the session time zone, decided in the query as to_date
 decides it; numbers are serials and text is ISO 8601, as the package reads them. In SQL a
-TIMESTAMP is refused (pass to_date(x)): a Python UDF cannot ask Spark for its day. Columns or
+TIMESTAMP is refused (pass to_date(x)): a Python UDF cannot ask Spark for its day; before Spark
+4.1 a UDF is handed both kinds of timestamp alike, so there SQL refuses a TIMESTAMP_NTZ too, and
+Spark's conversion of a DATE before year 1 (to datetime.date) or of a timestamp outside pandas'
+nanoseconds is Spark's own error. Columns or
 column names, the mode included (a mode may also be a number). Results are IntegerType, null
 where a date or the mode is null or a date is outside the add-in's calendar.
 """
@@ -42,7 +45,8 @@ def _column(x):
 def _day(column):
     """Spark's own day of a value as days since 1970-01-01: to_date's in the session time zone
     (for a number, a value that the UDF does not read)."""
-    moment = column.try_cast("timestamp") if hasattr(column, "try_cast") else column.cast("timestamp")
+    # Column.try_cast is Spark 4's; in 3.5 any attribute of a column is a field of it.
+    moment = column.try_cast("timestamp") if hasattr(Column, "try_cast") else column.cast("timestamp")
     return F.unix_date(F.to_date(moment))
 
 

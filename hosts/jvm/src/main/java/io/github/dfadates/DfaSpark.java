@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 package io.github.dfadates;
 
+import java.lang.reflect.Method;
 import java.util.ArrayList;
 import java.util.List;
 import java.util.Locale;
@@ -16,8 +17,8 @@ import org.apache.spark.sql.errors.QueryCompilationErrors;
 import org.apache.spark.sql.types.DataTypes;
 import scala.Function1;
 import scala.Option;
-import scala.collection.immutable.Seq;
-import scala.jdk.javaapi.CollectionConverters;
+import scala.collection.Seq;
+import scala.collection.immutable.Nil$;
 import scala.runtime.AbstractFunction1;
 
 /**
@@ -28,6 +29,10 @@ import scala.runtime.AbstractFunction1;
  * the session time zone (as {@code to_date} gives it), a {@code TIMESTAMP_NTZ} its own day, and a
  * type that is no date Spark's own analysis error. A difference's mode is {@code CAST(mode AS
  * DOUBLE)}, 0 when left out. Results are {@code INT}, null where the add-in has no answer.
+ *
+ * <p>One class serves Spark 3.5 (Scala 2.12) and Spark 4 (Scala 2.13): it calls Spark only where
+ * the two lines' methods are the same in bytecode, and hands Spark sequences as Scala's immutable
+ * lists, which are the sequences of both.
  */
 public final class DfaSpark {
     private DfaSpark() {}
@@ -53,13 +58,9 @@ public final class DfaSpark {
                 continue;
             }
             final FunctionIdentifier name = temporaryFunction(registry, entry.toLowerCase(Locale.ROOT));
-            final Function1<Seq<Expression>, Expression> udf = registry.lookupFunctionBuilder(name).get();
-            registry.registerFunction(name, info(entry, difference), new AbstractFunction1<Seq<Expression>, Expression>() {
-                @Override
-                public Expression apply(Seq<Expression> children) {
-                    return udf.apply(arguments(entry, difference, children));
-                }
-            });
+            @SuppressWarnings("unchecked")
+            final Function1<Object, Expression> udf = (Function1<Object, Expression>) (Function1<?, ?>) registry.lookupFunctionBuilder(name).get();
+            register(registry, name, info(entry, difference), children -> udf.apply(arguments(entry, difference, children)));
         }
     }
 
@@ -81,23 +82,55 @@ public final class DfaSpark {
     }
 
     // Each date as Spark's own day count, the mode as a double (0 when left out).
-    private static Seq<Expression> arguments(String entry, boolean difference, Seq<Expression> children) {
-        final List<Expression> given = CollectionConverters.asJava(children), read = new ArrayList<>();
-        final int dates = difference ? 2 : 1;
-        if (given.size() < dates || given.size() > (difference ? 3 : 1))
-            throw DfaSpark.<RuntimeException>rethrow(QueryCompilationErrors.wrongNumArgsError(entry.toLowerCase(Locale.ROOT),
-                    seq(difference ? List.of(2, 3) : List.of(1)), given.size(), "", "", ""));
-        for (int i = 0; i < dates; ++i) read.add(builtin("unix_date", builtin("date", given.get(i))));
-        if (difference) read.add(builtin("double", given.size() == 3 ? given.get(2) : Literal.create(0.0, DataTypes.DoubleType)));
-        return seq(read);
+    private static Object arguments(String entry, boolean difference, Seq<?> children) {
+        final int dates = difference ? 2 : 1, given = children.length();
+        if (given < dates || given > (difference ? 3 : 1)) throw DfaSpark.<RuntimeException>rethrow(wrongNumberOfArguments(entry, difference, given));
+        final List<Expression> read = new ArrayList<>();
+        for (int i = 0; i < dates; ++i) read.add(builtin("unix_date", builtin("date", (Expression) children.apply(i))));
+        if (difference) read.add(builtin("double", given == 3 ? (Expression) children.apply(2) : Literal.create(0.0, DataTypes.DoubleType)));
+        return list(read);
     }
 
     private static Expression builtin(String function, Expression argument) {
-        return (Expression) FunctionRegistry.builtin().lookupFunction(FunctionIdentifier.apply(function), seq(List.of(argument)));
+        @SuppressWarnings("unchecked")
+        final Function1<Object, Expression> build = (Function1<Object, Expression>) (Function1<?, ?>)
+                FunctionRegistry.builtin().lookupFunctionBuilder(FunctionIdentifier.apply(function)).get();
+        return build.apply(list(List.of(argument)));
     }
 
-    private static <T> Seq<T> seq(List<T> list) {
-        return CollectionConverters.asScala(list).toList();
+    // Spark's own error for a call with the wrong count of arguments, naming the function (its
+    // sequence of counts is each Scala line's own, so it is looked up by name).
+    private static Throwable wrongNumberOfArguments(String entry, boolean difference, int given) {
+        try {
+            for (final Method method : QueryCompilationErrors.class.getMethods()) {
+                if (method.getName().equals("wrongNumArgsError") && method.getParameterCount() == 6)
+                    return (Throwable) method.invoke(null, entry.toLowerCase(Locale.ROOT),
+                            list(difference ? List.of(2, 3) : List.of(1)), given, "", "", "");
+            }
+            return new IllegalArgumentException(entry + " takes " + (difference ? "2 or 3" : "1") + " arguments, not " + given);
+        } catch (ReflectiveOperationException e) {
+            throw new IllegalStateException(e);
+        }
+    }
+
+    // A Scala immutable list of the elements, in order.
+    @SuppressWarnings("unchecked")
+    private static <T> Object list(List<T> elements) {
+        scala.collection.immutable.List<T> list = (scala.collection.immutable.List<T>) (Object) Nil$.MODULE$;
+        for (int i = elements.size() - 1; i >= 0; --i) list = list.$colon$colon(elements.get(i));
+        return list;
+    }
+
+    // Registers a function builder, a Scala function of the argument sequence, under the name.
+    @SuppressWarnings({"unchecked", "rawtypes"})
+    private static void register(FunctionRegistry registry, FunctionIdentifier name, ExpressionInfo info,
+                                 java.util.function.Function<Seq<?>, Expression> body) {
+        registry.registerFunction(name, info, (Function1) new AbstractFunction1<Object, Expression>() {
+            @Override
+            public Expression apply(Object children) {
+                return body.apply((Seq<?>) children);
+            }
+        });
     }
 
     private static ExpressionInfo info(String entry, boolean difference) {
@@ -108,7 +141,8 @@ public final class DfaSpark {
         return new ExpressionInfo(DfaSpark.class.getName(), null, entry.toLowerCase(Locale.ROOT), usage, "", "", "", "", "", "", "java_udf");
     }
 
-    // Scala's exceptions are unchecked: Java's compiler is told so.
+    // AnalysisException is checked in Spark 3.5, and Scala's exceptions are unchecked anyway: Java's
+    // compiler is told so.
     @SuppressWarnings("unchecked")
     private static <E extends Throwable> E rethrow(Throwable e) throws E {
         throw (E) e;
