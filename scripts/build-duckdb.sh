@@ -3,11 +3,12 @@
 # The DuckDB extension: fetches the C extension API headers from DuckDB's npm package (the
 # version below), builds build-duckdb/dfa.duckdb_extension and the description for a
 # community-extension submission, build-duckdb/description.yml.
-#   build-duckdb.sh        build
+#   build-duckdb.sh        build (and build-duckdb/linux_arm64/dfa.duckdb_extension for Linux on arm64)
 #   build-duckdb.sh test   also run its tests in the DuckDB of the npm registry (the version in
 #                          hosts/duckdb/test/package.json), against the native dfa-host (DFA_HOST,
 #                          default build/dfa-host, built if missing), and the case table in
-#                          DuckDB 1.2, 1.3, 1.4, 1.5 and 2.0 (PyPI's, in build-duckdb/venv)
+#                          DuckDB 1.2, 1.3, 1.4, 1.5 and 2.0 (PyPI's, in build-duckdb/venv), and the
+#                          arm64 file in 2.0's aarch64 build under qemu (scripts/arm64-python.sh)
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh duckdb
@@ -31,7 +32,13 @@ if [ -f "$out/build/duckdb/linux_amd64_gcc4/dfa.duckdb_extension" ]; then
     mkdir -p "$out/linux_amd64_gcc4"
     cp "$out/build/duckdb/linux_amd64_gcc4/dfa.duckdb_extension" "$out/linux_amd64_gcc4/"
 fi
-echo "built $out/dfa.duckdb_extension (DuckDB C API headers of $headers_package)"
+# And for Linux on arm64, cross-built by Debian's aarch64 toolchain.
+cmake -S . -B "$out/build-arm64" --toolchain cmake/toolchain-arm64.cmake -DDFA_WERROR=ON -DDFA_BUILD_TESTS=OFF \
+    -DDFA_BUILD_GNUMERIC=OFF -DDFA_BUILD_SQLITE=OFF -DDFA_DUCKDB_INCLUDE="$headers/package/src/duckdb/src/include" >/dev/null
+cmake --build "$out/build-arm64" -j"$(nproc)" --target dfa-duckdb
+mkdir -p "$out/linux_arm64"
+cp "$out/build-arm64/duckdb/dfa.duckdb_extension" "$out/linux_arm64/"
+echo "built $out/dfa.duckdb_extension and $out/linux_arm64/dfa.duckdb_extension (DuckDB C API headers of $headers_package)"
 
 if [ "${1:-}" = test ]; then
     host=$(sh scripts/native-host.sh)
@@ -48,4 +55,9 @@ if [ "${1:-}" = test ]; then
         "$out/venv/bin/pip" install -q --disable-pip-version-check "duckdb==$version"
         DFA_DUCKDB_DIR="$PWD/$out" DFA_CASE_TABLE="$PWD/tests/sql/cases.csv" "$out/venv/bin/python" hosts/duckdb/test/case_table.py
     done
+    # The arm64 file in the newest of them, PyPI's aarch64 DuckDB in Debian's arm64 CPython under qemu.
+    newest=${duckdb_versions##* }
+    sh scripts/arm64-python.sh "$out/arm64-python" "duckdb==$newest"
+    DFA_DUCKDB_DIR="$PWD/$out" DFA_CASE_TABLE="$PWD/tests/sql/cases.csv" QEMU_LD_PREFIX="$PWD/$out/arm64-python" \
+        PYTHONPATH="$PWD/$out/arm64-python/site" qemu-aarch64 "$out/arm64-python/usr/bin/python3.11" hosts/duckdb/test/case_table.py
 fi

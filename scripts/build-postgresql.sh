@@ -29,7 +29,7 @@ debian_packages() {
         -o Dir::State::Lists=$apt_dir/lists -o Dir::Cache=$apt_dir -o Debug::NoLocking=1
         -o APT::Sandbox::User=$(id -un)"
     apt-get $apt update -qq
-    (cd "$apt_dir/archives" && apt-get $apt download "$@")
+    (cd "$apt_dir/archives" && apt-get $apt download -qq "$@")
     for deb in "$apt_dir"/archives/*.deb; do dpkg-deb -x "$deb" "$dir"; done
 }
 

@@ -1,14 +1,15 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# The Python package dfa-dates: an sdist and a manylinux wheel for each supported CPython this
-# machine has (3.11, 3.12, 3.13: pyenv's, or python3.X on the PATH) in build-python/dist/,
+# The Python package dfa-dates: an sdist and manylinux wheels for x86-64 and aarch64 for each
+# supported CPython this machine has (3.11, 3.12, 3.13: pyenv's, or python3.X on the PATH) in build-python/dist/,
 # built from hosts/python with scikit-build-core (the wheels from the sdist, which so proves
 # that it builds), repaired and tagged by auditwheel.
 #   build-python.sh        build
 #   build-python.sh test   also install each wheel into a fresh virtual environment of its
 #                          interpreter with the tests' libraries (hosts/python/tests/requirements.txt)
 #                          and run them, against this tree's add-in (DFA_HOST, default
-#                          build/dfa-host, and the libdfa.so beside it; built if missing)
+#                          build/dfa-host, and the libdfa.so beside it; built if missing); and the
+#                          aarch64 wheel for 3.11 under qemu (scripts/arm64-python.sh)
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh python
@@ -36,6 +37,22 @@ first=${pythons%% *}
 for py in $pythons; do
     "$py" -m pip wheel -q --disable-pip-version-check --no-deps --wheel-dir "$out/raw" "$out"/dist/*.tar.gz
 done
+# And for aarch64 (Linux on arm64 servers and Apple silicon), cross-built by Debian's toolchain
+# against each CPython's own headers (their configuration differs from aarch64's only where the
+# module does not reach) and NumPy's of its aarch64 wheel, the module named as aarch64's CPython
+# names it.
+for py in $pythons; do
+    version=$("$py" -c 'import sys; print(f"{sys.version_info[0]}.{sys.version_info[1]}")')
+    numpy="$out/numpy-aarch64-$version"
+    rm -rf "$numpy"
+    "$out/venv-build/bin/pip" download -q --disable-pip-version-check --no-deps --only-binary=:all: \
+        --platform manylinux2014_aarch64 --python-version "$version" -d "$numpy" numpy
+    (cd "$numpy" && python3 -m zipfile -e ./*.whl .)
+    _PYTHON_HOST_PLATFORM=linux-aarch64 "$py" -m pip wheel -q --disable-pip-version-check --no-deps --wheel-dir "$out/raw" \
+        -C cmake.define.CMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-arm64.cmake" \
+        -C cmake.define.DFA_PYTHON_SOABI="cpython-${version%%.*}${version#*.}-aarch64-linux-gnu" \
+        -C cmake.define.Python_NumPy_INCLUDE_DIR="$PWD/$numpy/numpy/_core/include" "$out"/dist/*.tar.gz
+done
 PATH="$PWD/$out/venv-build/bin:$PATH" auditwheel repair --wheel-dir "$out/dist" "$out/raw"/*.whl
 for wheel in "$out"/dist/*.whl; do
     "$out/venv-build/bin/auditwheel" show "$wheel"
@@ -56,4 +73,14 @@ if [ "${1:-}" = test ]; then
             DFA_TYPED_TABLE="$PWD/../tests/sql/typed_cases.csv" \
             "venv-test-$tag/bin/python" -m pytest -q -p no:cacheprovider "$PWD/../hosts/python/tests")
     done
+    # The aarch64 wheel for CPython 3.11 in Debian's arm64 CPython under qemu, with PyPI's aarch64
+    # NumPy, pandas and Polars, against the add-in built for arm64.
+    cmake -S . -B "$out/arm64" --toolchain cmake/toolchain-arm64.cmake -DDFA_BUILD_GNUMERIC=OFF -DDFA_BUILD_SQLITE=OFF >/dev/null
+    cmake --build "$out/arm64" -j"$(nproc)" --target dfa
+    sh scripts/arm64-python.sh "$out/arm64-python" "$out"/dist/*-cp311-*aarch64.whl \
+        $(grep -E '^(pytest|pandas|polars|pyarrow)==' hosts/python/tests/requirements.txt)
+    echo "=== cp311 aarch64, under qemu: $(QEMU_LD_PREFIX="$out/arm64-python" qemu-aarch64 "$out/arm64-python/usr/bin/python3.11" --version)"
+    (cd "$out" && QEMU_LD_PREFIX="$PWD/arm64-python" PYTHONPATH="$PWD/arm64-python/site" DFA_HOST="$host" \
+        DFA_LIBRARY="$PWD/arm64/libdfa.so" DFA_CASE_TABLE="$PWD/../tests/sql/cases.csv" \
+        qemu-aarch64 arm64-python/usr/bin/python3.11 -m pytest -q -p no:cacheprovider "$PWD/../hosts/python/tests/test_functions.py")
 fi

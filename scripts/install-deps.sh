@@ -6,8 +6,10 @@
 #   install-deps.sh screenshot also a virtual X server and ImageMagick: photograph Gnumeric
 #   install-deps.sh web        clang for WebAssembly, Node.js with npm, Chromium: the web package
 #   install-deps.sh duckdb     Node.js with npm: DuckDB's headers and, for the tests, DuckDB itself;
-#                              venv for the DuckDB versions of PyPI the case table runs in
-#   install-deps.sh python     CMake and a C++ compiler for the wheel, venv, Java for Spark's tests
+#                              venv for the DuckDB versions of PyPI the case table runs in; the
+#                              aarch64 toolchain and qemu for the linux_arm64 file
+#   install-deps.sh python     CMake and a C++ compiler for the wheel, venv, Java for Spark's tests,
+#                              the aarch64 toolchain and qemu for the aarch64 wheels
 #   install-deps.sh jvm        clang for WebAssembly, the JDK and Maven: the jar of the JVM host; venv
 #                              for the pyspark whose jars its tests run on
 #   install-deps.sh sql        SQLite's extension header and shell, PostgreSQL's server and PGXS
@@ -34,8 +36,8 @@ case "${1:-build}" in
     bench) packages="$build libbenchmark-dev" ;;
     sql) packages="$build $sql" ;;
     postgresql) packages="$build $sql patchelf python3-venv maven" ;;
-    duckdb) packages="$build nodejs python3-venv" ;;
-    python) packages="$build python3-venv" ;;
+    duckdb) packages="$build nodejs python3-venv g++-aarch64-linux-gnu qemu-user" ;;
+    python) packages="$build python3-venv g++-aarch64-linux-gnu qemu-user" ;;
     web) packages="$build $wasm nodejs chromium" ;;
     jvm) packages="$build $wasm openjdk-17-jdk-headless maven python3-venv" ;;
     packages) packages="$gnumeric $sql googletest libexpat1-dev debhelper dpkg-dev fakeroot lintian autopkgtest" ;;
