@@ -66,7 +66,7 @@ if [ "${1:-}" = test ]; then
         venv="$out/venv-test-$tag"
         rm -rf "$venv"
         "$py" -m venv "$venv"
-        "$venv/bin/pip" install -q --disable-pip-version-check "$out"/dist/*-"$tag"-*.whl -r hosts/python/tests/requirements.txt
+        "$venv/bin/pip" install -q --disable-pip-version-check "$out"/dist/*-"$tag"-*"$(uname -m)".whl -r hosts/python/tests/requirements.txt
         echo "=== $tag: $("$venv/bin/python" --version)"
         # From outside the source tree: the package under test is the installed wheel.
         (cd "$out" && DFA_HOST="$host" DFA_LIBRARY="$(dirname "$host")/libdfa.so" DFA_CASE_TABLE="$PWD/../tests/sql/cases.csv" \
