@@ -15,18 +15,14 @@ DUCKDB_EXTENSION_EXTERN
 #include <optional>
 
 #include "addin_serial.h"
+#include "columns.h"
 #include "dfa.h"
 
 namespace {
 
-constexpr int64_t kMicrosecondsPerDay = 86400000000;
+using dfa::columns::kNoResult;
 
-// Days since 1970-01-01 of a DATE (its days; infinity is beyond any calendar) and of a TIMESTAMP
-// (its microseconds, floored to the day).
-std::optional<double> Serial(int32_t date) { return dfa_host::AddinSerialOfDays(date); }
-std::optional<double> Serial(int64_t timestamp) {
-    return dfa_host::AddinSerialOfDays(dfa_host::FloorDivide(timestamp, kMicrosecondsPerDay));
-}
+constexpr int64_t kMicrosecondsPerDay = 86400000000;
 
 // A column of the chunk: its values and which rows hold one.
 template <typename T>
@@ -40,58 +36,58 @@ struct Column {
     bool valid(idx_t row) const { return !validity || (validity[row / 64] >> (row % 64) & 1); }
 };
 
-// The output column: results, and NULL where there is none.
-struct Results {
-    int32_t* values;
-    duckdb_vector vector;
+// Days since 1970-01-01 of a block of rows: a DATE is its days (infinity is beyond any calendar),
+// a TIMESTAMP its microseconds floored to the day.
+constexpr idx_t kBlock = 2048;
+const int32_t* Days(const int32_t* dates, idx_t, int64_t*) { return dates; }
+const int64_t* Days(const int64_t* timestamps, idx_t rows, int64_t* block) {
+    for (idx_t row = 0; row < rows; ++row) block[row] = dfa_host::FloorDivide(timestamps[row], kMicrosecondsPerDay);
+    return block;
+}
+
+// NULL where an argument is NULL or the function has no result.
+template <typename... Arguments>
+void SetNulls(duckdb_vector output, int32_t* results, idx_t rows, const Arguments&... arguments) {
     uint64_t* validity = nullptr;
-    explicit Results(duckdb_vector output) : values(static_cast<int32_t*>(duckdb_vector_get_data(output))), vector(output) {}
-    void set(idx_t row, double result) { values[row] = static_cast<int32_t>(result); }
-    void setNull(idx_t row) {
+    for (idx_t row = 0; row < rows; ++row) {
+        if (results[row] != kNoResult && (arguments.valid(row) && ...)) continue;
         if (!validity) {
-            duckdb_vector_ensure_validity_writable(vector);
-            validity = duckdb_vector_get_validity(vector);
+            duckdb_vector_ensure_validity_writable(output);
+            validity = duckdb_vector_get_validity(output);
         }
         duckdb_validity_set_row_invalid(validity, row);
     }
-};
-
-template <dfa_DateFunction_fn kFunction, typename T>
-void OneDate(duckdb_function_info, duckdb_data_chunk input, duckdb_vector output) {
-    const idx_t rows = duckdb_data_chunk_get_size(input);
-    const Column<T> dates(duckdb_data_chunk_get_vector(input, 0));
-    Results results(output);
-    for (idx_t row = 0; row < rows; ++row) {
-        const std::optional<double> date = dates.valid(row) ? Serial(dates.values[row]) : std::nullopt;
-        if (!date) {
-            results.setNull(row);
-            continue;
-        }
-        double result = 0;
-        kFunction(&result, &*date);
-        results.set(row, result);
-    }
 }
 
-template <dfa_DiffFunction_fn kFunction, typename T>
-void Difference(duckdb_function_info, duckdb_data_chunk input, duckdb_vector output) {
+// The add-in's column kernels (columns.h), a block of rows at a time.
+template <dfa::columns::OneDate kFunction, typename T>
+DFA_COLUMN_CPU_LEVELS void OneDate(duckdb_function_info, duckdb_data_chunk input, duckdb_vector output) {
+    const idx_t rows = duckdb_data_chunk_get_size(input);
+    const Column<T> dates(duckdb_data_chunk_get_vector(input, 0));
+    auto* results = static_cast<int32_t*>(duckdb_vector_get_data(output));
+    int64_t days[kBlock];
+    for (idx_t start = 0; start < rows; start += kBlock) {
+        const idx_t n = rows - start < kBlock ? rows - start : kBlock;
+        dfa::columns::OneDateColumn<kFunction>(Days(dates.values + start, n, days), results + start, n);
+    }
+    SetNulls(output, results, rows, dates);
+}
+
+template <dfa::columns::Difference kFunction, typename T>
+DFA_COLUMN_CPU_LEVELS void Difference(duckdb_function_info, duckdb_data_chunk input, duckdb_vector output) {
     const idx_t rows = duckdb_data_chunk_get_size(input);
     const Column<T> firsts(duckdb_data_chunk_get_vector(input, 0)), seconds(duckdb_data_chunk_get_vector(input, 1));
     const bool withMode = duckdb_data_chunk_get_column_count(input) == 3;
     const Column<double> modes(withMode ? duckdb_data_chunk_get_vector(input, 2) : nullptr);
-    Results results(output);
-    for (idx_t row = 0; row < rows; ++row) {
-        const std::optional<double> first = firsts.valid(row) ? Serial(firsts.values[row]) : std::nullopt;
-        const std::optional<double> second = seconds.valid(row) ? Serial(seconds.values[row]) : std::nullopt;
-        const double mode = withMode ? modes.values[row] : 0.0;
-        if (!first || !second || (withMode && !modes.valid(row)) || mode != mode) {  // NULL or NaN mode
-            results.setNull(row);
-            continue;
-        }
-        double result = 0;
-        kFunction(&result, &*first, &*second, &mode);
-        results.set(row, result);
+    constexpr double kStandard = 0.0;  // a missing mode
+    auto* results = static_cast<int32_t*>(duckdb_vector_get_data(output));
+    int64_t first[kBlock], second[kBlock];
+    for (idx_t start = 0; start < rows; start += kBlock) {
+        const idx_t n = rows - start < kBlock ? rows - start : kBlock;
+        dfa::columns::DifferenceColumn<kFunction>(Days(firsts.values + start, n, first), Days(seconds.values + start, n, second),
+                                                  withMode ? modes.values + start : &kStandard, withMode ? 1 : 0, results + start, n);
     }
+    SetNulls(output, results, rows, firsts, seconds, modes);
 }
 
 using Callback = void (*)(duckdb_function_info, duckdb_data_chunk, duckdb_vector);
@@ -104,11 +100,13 @@ struct Function {
 
 template <dfa_DiffFunction_fn kFunction>
 constexpr Function DifferenceOf(const char* name) {
-    return {name, true, Difference<kFunction, int32_t>, Difference<kFunction, int64_t>};
+    constexpr dfa::columns::Difference kKernel = *dfa::columns::KernelOf(kFunction);
+    return {name, true, Difference<kKernel, int32_t>, Difference<kKernel, int64_t>};
 }
 template <dfa_DateFunction_fn kFunction>
 constexpr Function OneDateOf(const char* name) {
-    return {name, false, OneDate<kFunction, int32_t>, OneDate<kFunction, int64_t>};
+    constexpr dfa::columns::OneDate kKernel = *dfa::columns::KernelOf(kFunction);
+    return {name, false, OneDate<kKernel, int32_t>, OneDate<kKernel, int64_t>};
 }
 #define DFA_KIND_DIFFERENCE DifferenceOf
 #define DFA_KIND_DATE OneDateOf

@@ -18,11 +18,14 @@
 #include <numpy/dtype_api.h>
 #include <numpy/ufuncobject.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 
 #include "addin_serial.h"
+#include "column_loops.h"
 #include "dfa.h"
 
 namespace {
@@ -197,6 +200,61 @@ bool RunDifference(PyArray_Descr* const* descrs, char* const* args, const npy_in
     return true;
 }
 
+// datetime64[D] through the add-in's column kernels, a block at a time: an operand that is not
+// a contiguous, aligned run is copied into the block, and so is the result out of it.
+constexpr npy_intp kBlock = 512;
+
+template <typename T>
+bool IsRun(const char* p, npy_intp step) {
+    return step == sizeof(T) && reinterpret_cast<std::uintptr_t>(p) % alignof(T) == 0;
+}
+template <typename T>
+const T* ReadBlock(const char* p, npy_intp step, npy_intp n, T* block) {
+    if (IsRun<T>(p, step)) return reinterpret_cast<const T*>(p);
+    for (npy_intp i = 0; i < n; ++i) block[i] = Load<T>(p + i * step);
+    return block;
+}
+void WriteBlock(char* p, npy_intp step, npy_intp n, const double* block) {
+    if (reinterpret_cast<const char*>(block) == p) return;
+    for (npy_intp i = 0; i < n; ++i) Store(p + i * step, block[i]);
+}
+
+template <dfa_DateFunction_fn kFunction>
+bool RunOneDateDays(PyArray_Descr* const* descrs, char* const* args, const npy_intp* dimensions, const npy_intp* steps) {
+    const dfa_python::OneDateKernel kernel = dfa_python::KernelOf(kFunction);
+    if (!kernel) return RunOneDate<kFunction, DayReader>(descrs, args, dimensions, steps);
+    int64_t days[kBlock];
+    double results[kBlock];
+    for (npy_intp start = 0; start < dimensions[0]; start += kBlock) {
+        const npy_intp n = std::min(kBlock, dimensions[0] - start);
+        char* out = args[1] + start * steps[1];
+        double* written = IsRun<double>(out, steps[1]) ? reinterpret_cast<double*>(out) : results;
+        kernel(ReadBlock(args[0] + start * steps[0], steps[0], n, days), written, static_cast<std::size_t>(n));
+        WriteBlock(out, steps[1], n, written);
+    }
+    return true;
+}
+
+template <dfa_DiffFunction_fn kFunction>
+bool RunDifferenceDays(PyArray_Descr* const* descrs, char* const* args, const npy_intp* dimensions, const npy_intp* steps) {
+    const dfa_python::DifferenceKernel kernel = dfa_python::KernelOf(kFunction);
+    if (!kernel) return RunDifference<kFunction, DayReader>(descrs, args, dimensions, steps);
+    int64_t first[kBlock], second[kBlock];
+    double modes[kBlock], results[kBlock];
+    const bool oneMode = steps[2] == 0;  // a scalar mode, broadcast
+    for (npy_intp start = 0; start < dimensions[0]; start += kBlock) {
+        const npy_intp n = std::min(kBlock, dimensions[0] - start);
+        const char* mode = args[2] + start * steps[2];
+        if (oneMode) modes[0] = Load<double>(mode);
+        char* out = args[3] + start * steps[3];
+        double* written = IsRun<double>(out, steps[3]) ? reinterpret_cast<double*>(out) : results;
+        kernel(ReadBlock(args[0] + start * steps[0], steps[0], n, first), ReadBlock(args[1] + start * steps[1], steps[1], n, second),
+               oneMode ? modes : ReadBlock(mode, steps[2], n, modes), oneMode ? 0 : 1, written, static_cast<std::size_t>(n));
+        WriteBlock(out, steps[3], n, written);
+    }
+    return true;
+}
+
 // A run as numpy's loops are called: the float64 loop the classic way, the others with the
 // resolved dtypes, whose units they read.
 template <auto kRun>
@@ -298,7 +356,7 @@ struct UfuncDefinition {
 template <dfa_DiffFunction_fn kFunction>
 constexpr UfuncDefinition Difference(const char* entryName, const char* doc) {
     return {entryName, doc, 3, {SerialLoop<RunDifference<kFunction, SerialReader>>},
-            DatetimeLoop<2, RunDifference<kFunction, DayReader>, RunDifference<kFunction, NanosecondReader>,
+            DatetimeLoop<2, RunDifferenceDays<kFunction>, RunDifference<kFunction, NanosecondReader>,
                          RunDifference<kFunction, DatetimeReader>>,
             DescribedLoop<RunDifference<kFunction, ObjectReader>>,
             {NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE}, {}};
@@ -306,7 +364,7 @@ constexpr UfuncDefinition Difference(const char* entryName, const char* doc) {
 template <dfa_DateFunction_fn kFunction>
 constexpr UfuncDefinition OneDate(const char* entryName, const char* doc) {
     return {entryName, doc, 1, {SerialLoop<RunOneDate<kFunction, SerialReader>>},
-            DatetimeLoop<1, RunOneDate<kFunction, DayReader>, RunOneDate<kFunction, NanosecondReader>,
+            DatetimeLoop<1, RunOneDateDays<kFunction>, RunOneDate<kFunction, NanosecondReader>,
                          RunOneDate<kFunction, DatetimeReader>>,
             DescribedLoop<RunOneDate<kFunction, ObjectReader>>,
             {NPY_DOUBLE, NPY_DOUBLE}, {}};
