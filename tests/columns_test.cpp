@@ -20,7 +20,7 @@ using dfa_test::LoadedAddin;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // Each CPU level the hosts' loops are compiled for that this machine runs: baseline, and with GCC
-// on x86-64 x86-64-v3 (the loops' own instances, vectorised as the hosts vectorise them).
+// on x86-64 x86-64-v3 and v4 (the loops vectorised as the hosts vectorise them).
 struct Baseline {
     template <OneDate kFunction, typename Day>
     static void OneDates(const Day* days, double* out, size_t n) { OneDateColumn<kFunction>(days, out, n); }
@@ -31,18 +31,24 @@ struct Baseline {
     static bool Runs() { return true; }
 };
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-struct X86_64_v3 {
-    template <OneDate kFunction, typename Day>
-    [[gnu::target("arch=x86-64-v3")]] static void OneDates(const Day* days, double* out, size_t n) {
-        OneDateColumn<kFunction>(days, out, n);
-    }
-    template <Difference kFunction, typename Day>
-    [[gnu::target("arch=x86-64-v3")]] static void Differences(const Day* a, const Day* b, const double* mode, double* out, size_t n) {
-        DifferenceColumn<kFunction>(a, b, mode, 0, out, n);
-    }
-    static bool Runs() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma"); }
-};
-using Levels = ::testing::Types<Baseline, X86_64_v3>;
+// A level: the loops compiled for TARGET, run where the CPU has what RUNS asks.
+#define DFA_CPU_LEVEL(Name, kTarget, runs)                                                                     \
+    struct Name {                                                                                              \
+        template <OneDate kFunction, typename Day>                                                             \
+        [[gnu::target(kTarget)]] static void OneDates(const Day* days, double* out, size_t n) {                \
+            OneDateColumn<kFunction>(days, out, n);                                                            \
+        }                                                                                                      \
+        template <Difference kFunction, typename Day>                                                          \
+        [[gnu::target(kTarget)]] static void Differences(const Day* a, const Day* b, const double* mode, double* out, \
+                                                        size_t n) {                                            \
+            DifferenceColumn<kFunction>(a, b, mode, 0, out, n);                                                \
+        }                                                                                                      \
+        static bool Runs() { return runs; }                                                                    \
+    };
+DFA_CPU_LEVEL(X86_64_v3, "arch=x86-64-v3", __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
+DFA_CPU_LEVEL(X86_64_v4, "arch=x86-64-v4",
+              __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl"))
+using Levels = ::testing::Types<Baseline, X86_64_v3, X86_64_v4>;
 #else
 using Levels = ::testing::Types<Baseline>;
 #endif

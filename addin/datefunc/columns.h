@@ -25,10 +25,11 @@
 namespace dfa::columns {
 
 // Days from 1970-01-01 back to 1 March of year -400: shifted by one 400-year era, every date
-// of the calendar counts from there in 32 unsigned bits.
-inline constexpr int64_t kMarchOfYearMinus400 = 719468 + kDaysPer400Years;
+// of the calendar counts from there in 32 unsigned bits. Everything here is 32-bit, so that a
+// vector holds as many lanes as it can.
+inline constexpr int32_t kMarchOfYearMinus400 = 719468 + kDaysPer400Years;
 // The calendar's first and last day, and 0001-01-01, as days since 1970-01-01.
-inline constexpr int64_t kFirstDay1970 = -719528, kLastDay1970 = 23217003, kYear1Day1970 = -719162;
+inline constexpr int32_t kFirstDay1970 = -719528, kLastDay1970 = 23217003, kYear1Day1970 = -719162;
 
 // A date as the computational calendar holds it: its year from 1 March (of year -400 on, so the
 // add-in's March year), and its day within that year scaled by 4 * 2939745 (1 March = 0), from
@@ -146,22 +147,18 @@ constexpr int32_t DifferenceOf(int32_t first, int32_t second, bool bIso) noexcep
 
 // Whether a day count has a serial, and the day the functions then read (the nearest of the
 // calendar where it has none, so that every step stays defined).
-template <typename Day>
-constexpr bool HasSerial(Day days) noexcept {
-    // In the column's own width: int32 lanes stay int32.
-    return (days >= static_cast<Day>(kFirstDay1970)) & (days <= static_cast<Day>(kLastDay1970)) &
-           (days != static_cast<Day>(kYear1Day1970));
+constexpr bool HasSerial(int32_t days) noexcept {
+    return (days >= kFirstDay1970) & (days <= kLastDay1970) & (days != kYear1Day1970);
 }
-template <typename Day>
-constexpr int32_t InCalendar(Day days) noexcept {
-    constexpr Day kFirst = static_cast<Day>(kFirstDay1970), kLast = static_cast<Day>(kLastDay1970);
-    return static_cast<int32_t>(days < kFirst ? kFirst : days > kLast ? kLast : days);
+constexpr int32_t InCalendar(int32_t days) noexcept {
+    constexpr int32_t kFirst = kFirstDay1970, kLast = kLastDay1970;
+    return days < kFirst ? kFirst : days > kLast ? kLast : days;
 }
 
-// A host's column loops, compiled for baseline x86-64 and for x86-64-v3 (AVX2) beside it, one
-// chosen once per process (GCC's function multiversioning).
+// A host's column loops, compiled for baseline x86-64, x86-64-v3 (AVX2) and x86-64-v4 (AVX-512)
+// beside it, one chosen once per process (GCC's function multiversioning).
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define DFA_COLUMN_CPU_LEVELS [[gnu::target_clones("default", "arch=x86-64-v3")]]
+#define DFA_COLUMN_CPU_LEVELS [[gnu::target_clones("default", "arch=x86-64-v3", "arch=x86-64-v4")]]
 #else
 #define DFA_COLUMN_CPU_LEVELS
 #endif
@@ -185,12 +182,33 @@ constexpr Out Written(int32_t nResult) noexcept {
     }
 }
 
+// A block of 64-bit day counts as 32-bit ones, those outside the calendar as a day outside it
+// too: vectors of 64-bit integers lack much that 32-bit ones have (before AVX-512), so the
+// functions then run on 32-bit lanes.
+inline constexpr size_t kBlock = 1024;
+constexpr int32_t kOutside = std::numeric_limits<int32_t>::min();
+inline void Narrow(const int64_t* days, int32_t* narrow, size_t n) noexcept {
+    for (size_t i = 0; i < n; ++i) {
+        const int32_t nDays = static_cast<int32_t>(days[i]);
+        narrow[i] = (days[i] >= kFirstDay1970) & (days[i] <= kLastDay1970) ? nDays : kOutside;
+    }
+}
+
 // out[i] is the function of days[i].
-template <OneDate kFunction, typename Day, typename Out>
-[[gnu::always_inline]] inline void OneDateColumn(const Day* days, Out* out, size_t n) noexcept {
+template <OneDate kFunction, typename Out>
+[[gnu::always_inline]] inline void OneDateColumn(const int32_t* days, Out* out, size_t n) noexcept {
     for (size_t i = 0; i < n; ++i) {
         const int32_t nResult = OneDateOf<kFunction>(InCalendar(days[i]));
         out[i] = Written<Out>(HasSerial(days[i]) ? nResult : kNoResult);
+    }
+}
+template <OneDate kFunction, typename Out>
+[[gnu::always_inline]] inline void OneDateColumn(const int64_t* days, Out* out, size_t n) noexcept {
+    int32_t narrow[kBlock];
+    for (size_t start = 0; start < n; start += kBlock) {
+        const size_t m = n - start < kBlock ? n - start : kBlock;
+        Narrow(days + start, narrow, m);
+        OneDateColumn<kFunction>(narrow, out + start, m);
     }
 }
 
@@ -203,13 +221,25 @@ constexpr bool IsMode(double mode) noexcept { return (std::bit_cast<uint64_t>(mo
 
 // out[i] is the function of first[i] and second[i] in mode[i]; a mode of one value for the whole
 // column has its stride 0.
-template <Difference kFunction, typename Day, typename Out>
-[[gnu::always_inline]] inline void DifferenceColumn(const Day* first, const Day* second, const double* mode, ptrdiff_t modeStride,
-                                                    Out* out, size_t n) noexcept {
+template <Difference kFunction, typename Out>
+[[gnu::always_inline]] inline void DifferenceColumn(const int32_t* first, const int32_t* second, const double* mode,
+                                                    ptrdiff_t modeStride, Out* out, size_t n) noexcept {
     for (size_t i = 0; i < n; ++i) {
         const double m = mode[static_cast<ptrdiff_t>(i) * modeStride];
         const int32_t nResult = DifferenceOf<kFunction>(InCalendar(first[i]), InCalendar(second[i]), IsIsoMode(m));
         out[i] = Written<Out>(HasSerial(first[i]) & HasSerial(second[i]) & IsMode(m) ? nResult : kNoResult);
+    }
+}
+template <Difference kFunction, typename Out>
+[[gnu::always_inline]] inline void DifferenceColumn(const int64_t* first, const int64_t* second, const double* mode,
+                                                    ptrdiff_t modeStride, Out* out, size_t n) noexcept {
+    int32_t narrowFirst[kBlock], narrowSecond[kBlock];
+    for (size_t start = 0; start < n; start += kBlock) {
+        const size_t m = n - start < kBlock ? n - start : kBlock;
+        Narrow(first + start, narrowFirst, m);
+        Narrow(second + start, narrowSecond, m);
+        DifferenceColumn<kFunction>(narrowFirst, narrowSecond, mode + static_cast<ptrdiff_t>(start) * modeStride, modeStride,
+                                    out + start, m);
     }
 }
 
