@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The add-in's column kernels (columns.h) on datetime64[D] day counts, for the ufuncs' loops:
-// compiled for baseline x86-64 and for x86-64-v3 beside it, one chosen once per process.
+// compiled for each CPU level that pays (DFA_COLUMN_CPU_LEVELS), one chosen once per process.
 #pragma once
 
 #include <cstddef>
