@@ -190,7 +190,8 @@ constexpr int32_t kOutside = std::numeric_limits<int32_t>::min();
 inline void Narrow(const int64_t* days, int32_t* narrow, size_t n) noexcept {
     for (size_t i = 0; i < n; ++i) {
         const int32_t nDays = static_cast<int32_t>(days[i]);
-        narrow[i] = (days[i] >= kFirstDay1970) & (days[i] <= kLastDay1970) ? nDays : kOutside;
+        const bool bInCalendar = (days[i] >= kFirstDay1970) & (days[i] <= kLastDay1970);
+        narrow[i] = bInCalendar ? nDays : kOutside;
     }
 }
 
@@ -227,7 +228,8 @@ template <Difference kFunction, typename Out>
     for (size_t i = 0; i < n; ++i) {
         const double m = mode[static_cast<ptrdiff_t>(i) * modeStride];
         const int32_t nResult = DifferenceOf<kFunction>(InCalendar(first[i]), InCalendar(second[i]), IsIsoMode(m));
-        out[i] = Written<Out>(HasSerial(first[i]) & HasSerial(second[i]) & IsMode(m) ? nResult : kNoResult);
+        const bool bFirst = HasSerial(first[i]), bSecond = HasSerial(second[i]), bMode = IsMode(m);
+        out[i] = Written<Out>((bFirst & bSecond & bMode) ? nResult : kNoResult);
     }
 }
 template <Difference kFunction, typename Out>
