@@ -220,11 +220,30 @@ inline constexpr uint64_t kInfinity = std::bit_cast<uint64_t>(std::numeric_limit
 constexpr bool IsIsoMode(double mode) noexcept { return std::bit_cast<uint64_t>(mode) - kOne < kTwo - kOne; }
 constexpr bool IsMode(double mode) noexcept { return (std::bit_cast<uint64_t>(mode) & ~(uint64_t{1} << 63)) <= kInfinity; }
 
+// One mode for the whole column: only that mode's count is computed.
+template <Difference kFunction, bool kIso, typename Out>
+[[gnu::always_inline]] inline void OneModeColumn(const int32_t* first, const int32_t* second, Out* out, size_t n) noexcept {
+    for (size_t i = 0; i < n; ++i) {
+        const int32_t nResult = DifferenceOf<kFunction>(InCalendar(first[i]), InCalendar(second[i]), kIso);
+        out[i] = Written<Out>((HasSerial(first[i]) & HasSerial(second[i])) ? nResult : kNoResult);
+    }
+}
+
 // out[i] is the function of first[i] and second[i] in mode[i]; a mode of one value for the whole
 // column has its stride 0.
 template <Difference kFunction, typename Out>
 [[gnu::always_inline]] inline void DifferenceColumn(const int32_t* first, const int32_t* second, const double* mode,
                                                     ptrdiff_t modeStride, Out* out, size_t n) noexcept {
+    if (modeStride == 0) {
+        if (!IsMode(*mode)) {
+            for (size_t i = 0; i < n; ++i) out[i] = Written<Out>(kNoResult);
+        } else if (IsIsoMode(*mode)) {
+            OneModeColumn<kFunction, true>(first, second, out, n);
+        } else {
+            OneModeColumn<kFunction, false>(first, second, out, n);
+        }
+        return;
+    }
     for (size_t i = 0; i < n; ++i) {
         const double m = mode[static_cast<ptrdiff_t>(i) * modeStride];
         const int32_t nResult = DifferenceOf<kFunction>(InCalendar(first[i]), InCalendar(second[i]), IsIsoMode(m));
