@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 
 #include "addin_serial.h"
 #include "column_loops.h"
@@ -346,6 +347,9 @@ struct UfuncDefinition {
     const char* entryName;  // the add-in's, which the ufunc's name is made from; null for `serial`
     const char* doc;
     int inputs;
+    dfa_DateFunction_fn oneDate;     // the add-in's function (or `serial`'s), of one date
+    dfa_DiffFunction_fn difference;  // or of two
+    PyObject* ufunc;                 // the module's reference
     PyUFuncGenericFunction serialLoop[1];
     PyArrayMethod_StridedLoop* datetimeLoop;
     PyArrayMethod_StridedLoop* objectLoop;
@@ -355,7 +359,7 @@ struct UfuncDefinition {
 
 template <dfa_DiffFunction_fn kFunction>
 constexpr UfuncDefinition Difference(const char* entryName, const char* doc) {
-    return {entryName, doc, 3, {SerialLoop<RunDifference<kFunction, SerialReader>>},
+    return {entryName, doc, 3, nullptr, kFunction, nullptr, {SerialLoop<RunDifference<kFunction, SerialReader>>},
             DatetimeLoop<2, RunDifferenceDays<kFunction>, RunDifference<kFunction, NanosecondReader>,
                          RunDifference<kFunction, DatetimeReader>>,
             DescribedLoop<RunDifference<kFunction, ObjectReader>>,
@@ -363,7 +367,7 @@ constexpr UfuncDefinition Difference(const char* entryName, const char* doc) {
 }
 template <dfa_DateFunction_fn kFunction>
 constexpr UfuncDefinition OneDate(const char* entryName, const char* doc) {
-    return {entryName, doc, 1, {SerialLoop<RunOneDate<kFunction, SerialReader>>},
+    return {entryName, doc, 1, kFunction, nullptr, nullptr, {SerialLoop<RunOneDate<kFunction, SerialReader>>},
             DatetimeLoop<1, RunOneDateDays<kFunction>, RunOneDate<kFunction, NanosecondReader>,
                          RunOneDate<kFunction, DatetimeReader>>,
             DescribedLoop<RunOneDate<kFunction, ObjectReader>>,
@@ -429,7 +433,73 @@ PyObject* SetObjectReader(PyObject*, PyObject* reader) {
     Py_RETURN_NONE;
 }
 
+// A buffer of one C type, held for as long as the view lives.
+template <typename T>
+class Column {
+  public:
+    bool Get(PyObject* object, bool writable) {
+        if (PyObject_GetBuffer(object, &view_, PyBUF_C_CONTIGUOUS | PyBUF_FORMAT | (writable ? PyBUF_WRITABLE : 0)) < 0) return false;
+        held_ = true;
+        const char* format = view_.format ? view_.format : "B";
+        const char last = format[std::strlen(format) - 1];
+        if (view_.itemsize != sizeof(T) || last != (std::is_same_v<T, double> ? 'd' : 'i') || std::strchr(format, '>') ||
+            reinterpret_cast<std::uintptr_t>(view_.buf) % alignof(T) != 0) {
+            PyErr_SetString(PyExc_TypeError, std::is_same_v<T, double> ? "dfa_dates: expected aligned float64 values"
+                                                                       : "dfa_dates: expected aligned int32 values");
+            return false;
+        }
+        return true;
+    }
+    ~Column() {
+        if (held_) PyBuffer_Release(&view_);
+    }
+    T* Data() const { return static_cast<T*>(view_.buf); }
+    std::size_t Size() const { return static_cast<std::size_t>(view_.len) / sizeof(T); }
+
+  private:
+    Py_buffer view_{};
+    bool held_ = false;
+};
+
+// int32_column(ufunc, out, dates) and int32_column(ufunc, out, first, second, modes): one of the
+// add-in's functions over int32 day counts since 1970-01-01 (Arrow's date32, Polars' Date),
+// written to out as int32, the least int32 where there is no result; returns how many have none.
+// The dates are buffers of out's length, the modes of that length or one.
+PyObject* Int32Column(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    const UfuncDefinition* definition = nullptr;
+    for (const UfuncDefinition& d : kUfuncs) {
+        if (nargs > 0 && d.ufunc == args[0] && d.entryName) definition = &d;
+    }
+    if (!definition || nargs != (definition->inputs == 1 ? 3 : 5)) {
+        PyErr_SetString(PyExc_TypeError, "int32_column(ufunc, out, dates) or int32_column(ufunc, out, first, second, modes)");
+        return nullptr;
+    }
+    Column<int32_t> out, first, second;
+    Column<double> modes;
+    if (!out.Get(args[1], true) || !first.Get(args[2], false)) return nullptr;
+    if (definition->inputs == 3 && (!second.Get(args[3], false) || !modes.Get(args[4], false))) return nullptr;
+    const std::size_t n = out.Size();
+    if (first.Size() != n || (definition->inputs == 3 && (second.Size() != n || (modes.Size() != n && modes.Size() != 1)))) {
+        PyErr_SetString(PyExc_ValueError, "dfa_dates: columns of different lengths");
+        return nullptr;
+    }
+    const auto oneDate = dfa_python::Kernel32Of(definition->oneDate);
+    const auto difference = dfa_python::Kernel32Of(definition->difference);
+    if (!oneDate && !difference) {
+        PyErr_Format(PyExc_NotImplementedError, "dfa_dates: %s has no column kernel", definition->name);
+        return nullptr;
+    }
+    std::size_t nNone;
+    Py_BEGIN_ALLOW_THREADS
+    nNone = oneDate ? oneDate(first.Data(), out.Data(), n)
+                    : difference(first.Data(), second.Data(), modes.Data(), modes.Size() == n ? 1 : 0, out.Data(), n);
+    Py_END_ALLOW_THREADS
+    return PyLong_FromSize_t(nNone);
+}
+
 PyMethodDef kMethods[] = {{"set_object_reader", SetObjectReader, METH_O, "Sets the reader of the objects the object loops pass on."},
+                          {"int32_column", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(Int32Column)), METH_FASTCALL,
+                           "A function over int32 day counts, into an int32 column; the count of results that are none."},
                           {nullptr, nullptr, 0, nullptr}};
 
 PyModuleDef kModule = {PyModuleDef_HEAD_INIT, "dfa_dates._ufuncs", "The dfa add-in's functions as numpy ufuncs.", -1,
@@ -470,6 +540,7 @@ PyMODINIT_FUNC PyInit__ufuncs(void) {
             Py_DECREF(module);
             return nullptr;
         }
+        definition.ufunc = ufunc;
     }
     return module;
 }

@@ -200,3 +200,43 @@ def test_one_reading_of_values_in_every_container():
         with pytest.raises(ValueError, match=r"^dfa_dates: '2004-02-10x+\.\.\. is not a date \(position 1\)$"):
             dfa.days_in_month(values)
     assert dfa.diff_months("2005-01-31", "2005-02-28", mode=1) == 1
+
+
+def test_day_counts_over_all_of_int32():
+    """Arrow's date32 and Polars' Date hold any int32 day count: through every way in that takes
+    them (the column kernels), the calendar's ends and 0001-01-01 with their neighbours, random
+    days of all of int32 and of the calendar, nulls, a sliced array, and modes that select nothing."""
+    import datafusion
+    import dfa_dates.arrow
+    import dfa_dates.datafusion
+    import dfa_dates.polars  # noqa: F401  the namespace
+    dfa_dates.arrow.register()
+    rng = np.random.default_rng(35)
+    ends = np.array(["0000-01-01", "0001-01-01", "65535-12-31"], "datetime64[D]").astype(np.int64)
+    limits = np.iinfo(np.int32)
+    days = np.concatenate([(ends[:, None] + np.arange(-3, 4)).ravel(), [limits.min, limits.max, 0],
+                           rng.integers(limits.min, limits.max, 5000, endpoint=True),
+                           rng.integers(ends[0], ends[2], 30000, endpoint=True)]).astype(np.int32)
+    nulls, second_nulls = rng.random((2, days.size)) < 0.05
+    modes = rng.choice([0.0, 1.0, 1.9, 2.0, -1.0, np.nan], days.size)
+    second = rng.permutation(days)
+    a, b = (pa.array(d, pa.int32(), mask=n).view(pa.date32()) for d, n in ((days, nulls), (second, second_nulls)))
+    m = pa.array(modes)
+    ctx = datafusion.SessionContext()
+    dfa_dates.datafusion.register(ctx)
+    ctx.from_arrow(pa.table({"i": np.arange(days.size), "a": a, "b": b, "m": m}), name="t")  # i: DataFusion keeps no order
+    frame = pl.DataFrame({"a": a, "b": b, "m": m})
+    floats = lambda x: np.asarray(pa.chunked_array([x]) if isinstance(x, pa.Array) else x.to_arrow()
+                                  if isinstance(x, pl.Series) else x, dtype=float)
+    for name in (*dfa.ONE_DATE, *dfa.DIFFERENCES):
+        entry, two = dfa._ufuncs.entry_names[name].lower(), name in dfa.DIFFERENCES
+        expected = on_days(name, days, *([second.astype("datetime64[D]"), modes] if two else []))
+        expected[nulls | (two & second_nulls)] = np.nan
+        ways = {"arrow compute": lambda: pc.call_function(f"{entry}_mode" if two else entry, [a, b, m] if two else [a]),
+                "datafusion": lambda: ctx.sql(f"SELECT {entry}{'_mode(a, b, m)' if two else '(a)'} AS r FROM t ORDER BY i").to_arrow_table()["r"],
+                "polars": lambda: getattr(dfa, name)(*(frame["a"], frame["b"], frame["m"]) if two else (frame["a"],)),
+                "polars namespace": lambda: frame.select(getattr(pl.col("a").dfa, name)(*(pl.col("b"), pl.col("m")) if two else ()))["a"]}
+        for way, run in ways.items():
+            np.testing.assert_array_equal(floats(run()), expected, err_msg=f"{way} {name}")
+        if not two:  # an array that begins within its buffer
+            np.testing.assert_array_equal(floats(pc.call_function(entry, [a[7:]])), expected[7:], err_msg=f"sliced {name}")

@@ -328,10 +328,45 @@ def _like(template, result):
 
 def _int32_arrow(result):
     """Results as an Arrow int32 array, null where they are NaN."""
-    import pyarrow as pa
     missing = _np.isnan(result)
     with _np.errstate(invalid="ignore"):
-        return pa.array(result.astype(_np.int32), mask=missing if missing.any() else None)
+        return _arrow_of_int32(result.astype(_np.int32), missing if missing.any() else None)
+
+
+def _arrow_of_int32(values, missing):
+    """int32 values as an Arrow array (sharing their memory), null where missing is true (None
+    where none is missing)."""
+    import pyarrow as pa
+    if missing is None:
+        return pa.Array.from_buffers(pa.int32(), len(values), [None, pa.py_buffer(values)])
+    return pa.array(values, mask=missing)
+
+
+# The column kernels' int32 results hold the least int32 where there is none.
+_NO_RESULT = _np.iinfo(_np.int32).min
+
+
+def _day_counts(values):
+    """Arrow date32 values (an array, or a chunked array) and a Polars Date Series as their int32
+    day counts since 1970-01-01, without a copy where they are one run, and a mask of their nulls
+    (None where none is null); None for values of any other kind."""
+    if _is_polars(values):
+        import polars as pl
+        if values.dtype != pl.Date:
+            return None
+        values = values.to_arrow()
+    if not _is_arrow(values):
+        return None
+    import pyarrow as pa
+    if not pa.types.is_date32(values.type):
+        return None
+    if isinstance(values, pa.ChunkedArray):
+        values = values.chunk(0) if values.num_chunks == 1 else values.combine_chunks()
+    if len(values) == 0:
+        return _np.empty(0, _np.int32), None
+    days = _np.frombuffer(values.buffers()[1], _np.int32, len(values), values.offset * 4)
+    nulls = values.is_null().to_numpy(zero_copy_only=False) if values.null_count else None
+    return (days if days.flags.aligned else days.copy()), nulls
 
 
 def _aligned(start, end, mode):
@@ -383,6 +418,11 @@ class DateFunction:
             raise TypeError(f"{self.__name__}() takes {'2 or 3' if nin == 3 else 1} arguments ({len(args)} given)")
         if any(_is_dask(a) for a in args):
             return self._on_dask(args, out, kwargs)
+        if _is_polars(args[0]) and out is None and not kwargs:
+            counted = self._on_day_counts(args)
+            if counted is not None:
+                import polars as pl
+                return pl.Series(args[0].name, _arrow_of_int32(*counted))
         if nin == 3 and any(_is_pandas(a) for a in args):
             args = _aligned(*args)
         operands = self.operands(args)
@@ -391,6 +431,29 @@ class DateFunction:
         except (ValueError, TypeError) as e:
             raise _located(e, operands) from None
         return _like(args[0], result)
+
+    def _on_day_counts(self, args):
+        """The function over Arrow date32 or Polars Date columns of one length, by the add-in's
+        column kernel on their day counts: int32 results and where there is none (None where
+        every value has one); None for dates of other kinds, which the ufunc takes."""
+        dates = [_day_counts(a) for a in args[:2 if self.ufunc.nin == 3 else 1]]
+        if any(d is None for d in dates) or len({len(days) for days, _ in dates}) > 1:
+            return None
+        results = _np.empty(len(dates[0][0]), _np.int32)
+        operands = [days for days, _ in dates]
+        if self.ufunc.nin == 3:
+            modes = _np.ascontiguousarray(_mode(args[2]), _np.float64).reshape(-1)
+            if modes.size not in (1, results.size):
+                return None
+            operands.append(modes)
+        none = _ufuncs.int32_column(self.ufunc, results, *operands)
+        nulls = [n for _, n in dates if n is not None]
+        if not none and not nulls:
+            return results, None
+        missing = results == _NO_RESULT
+        for n in nulls:
+            missing |= n
+        return results, missing
 
     def _on_dask(self, args, out, kwargs):
         """A Dask collection's blocks or partitions, each through the whole package (its text

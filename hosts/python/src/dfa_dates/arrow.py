@@ -24,6 +24,11 @@ import dfa_dates as _dfa
 def compute(function, *values, length=None):
     """A function of the package (such as ``dfa_dates.diff_months``) on Arrow arrays, chunked
     arrays or scalars, as an int32 array (of ``length``, where every value is a scalar)."""
+    if function.nin == 3 and len(values) == 3 and isinstance(values[2], pa.Scalar):
+        values = (*values[:2], values[2].as_py())  # one mode for the column
+    counted = function._on_day_counts(values if function.nin == 1 or len(values) == 3 else (*values, 0))
+    if counted is not None and (length is None or len(counted[0]) == length):
+        return _dfa._arrow_of_int32(*counted)
     arrays = [pa.array([v.as_py()], v.type) if isinstance(v, pa.Scalar) else v for v in values]
     if function.nin == 3 and len(arrays) == 2:
         arrays.append(pa.array([0.0]))  # a mode left out is 0

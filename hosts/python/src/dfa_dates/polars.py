@@ -20,9 +20,12 @@ class DfaNamespace:
         self._expr = expr
 
     def _difference(self, function, end, mode):
-        mode = mode if isinstance(mode, pl.Expr) else pl.lit(mode, dtype=pl.Float64)
-        result = pl.struct(start=self._expr, end=end, mode=mode).map_batches(
-            lambda s: function(s.struct.field("start"), s.struct.field("end"), s.struct.field("mode")),
+        if isinstance(mode, pl.Expr):
+            fields, modes = {"mode": mode}, lambda s: s.struct.field("mode")
+        else:  # one mode for the column, not a column of it
+            fields, modes = {}, lambda s: mode
+        result = pl.struct(start=self._expr, end=end, **fields).map_batches(
+            lambda s: function(s.struct.field("start"), s.struct.field("end"), modes(s)),
             return_dtype=pl.Int32, is_elementwise=True)
         # Named after the first date, as Polars names what an expression's method gives.
         try:
@@ -31,7 +34,9 @@ class DfaNamespace:
             return result
 
     def _one_date(self, function):
-        return self._expr.map_batches(function, return_dtype=pl.Int32, is_elementwise=True)
+        # A function of its own: Polars hands an object that looks like a numpy ufunc (ours
+        # does) numpy arrays, which costs a conversion of the batch.
+        return self._expr.map_batches(lambda s: function(s), return_dtype=pl.Int32, is_elementwise=True)
 
     def diff_weeks(self, end: pl.Expr, mode=0) -> pl.Expr:
         return self._difference(_dfa.diff_weeks, end, mode)
