@@ -3,7 +3,8 @@
 // `serial`, a date as the add-in's serial. Each ufunc has three loops, by what its dates are:
 // - float64: spreadsheet serials (other numbers are cast to them by numpy);
 // - datetime64 of any unit: the loop reads the unit from the array's dtype and floors each value
-//   to its day (picoseconds to years, multiples such as 15m too), without a converted copy;
+//   to its day (picoseconds to years, multiples such as 15m too), a block at a time, which the
+//   add-in's column kernels then compute;
 // - object: datetime.date and datetime.datetime by their own (local) date, numbers as serials,
 //   None as missing; anything else goes to the package's reader in Python, which names what it
 //   refuses.
@@ -22,6 +23,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <type_traits>
 
@@ -38,7 +40,6 @@ constexpr double kFirstSerial = dfa::kFirstDay - dfa::kNullDate;
 constexpr double kEndSerial = dfa::kLastDay - dfa::kNullDate + 1;
 bool InCalendar(double serial) { return std::isgreaterequal(serial, kFirstSerial) && std::isless(serial, kEndSerial); }
 double SerialOf(double serial) { return InCalendar(serial) ? serial : NAN; }
-double SerialOfDays(std::optional<int64_t> days) { return days ? dfa_host::AddinSerialOfDays(*days).value_or(NAN) : NAN; }
 
 // Values are read and written with memcpy: a ufunc's strided data need not be aligned.
 template <typename T>
@@ -98,41 +99,50 @@ struct SerialReader {
     }
 };
 
-// datetime64[D] and [ns], numpy's and pandas' usual units, in loops of their own: a day is the
-// value, or the value divided by a constant.
+// The day of a datetime64 value, as days since 1970-01-01; kNoDay, which no calendar holds, for
+// NaT and for what names no day. datetime64[D] and [ns], numpy's and pandas' usual units, have
+// readers of their own: a day is the value, or the value divided by a constant.
+constexpr int64_t kNoDay = std::numeric_limits<int64_t>::min();
+static_assert(kNoDay == NPY_DATETIME_NAT);
+
 template <int64_t kPerDay>
-struct FixedUnitReader {
-    explicit FixedUnitReader(PyArray_Descr*) {}
-    bool Read(const char* p, double& serial) const {
+struct FixedUnitDays {
+    explicit FixedUnitDays(PyArray_Descr*) {}
+    int64_t Read(const char* p) const {
         const int64_t value = Load<int64_t>(p);
-        serial = value == NPY_DATETIME_NAT ? NAN : SerialOfDays(dfa_host::FloorDivide(value, kPerDay));
-        return true;
+        return value == NPY_DATETIME_NAT ? kNoDay : dfa_host::FloorDivide(value, kPerDay);
     }
 };
-using DayReader = FixedUnitReader<1>;
-using NanosecondReader = FixedUnitReader<86'400'000'000'000>;
+using DayDays = FixedUnitDays<1>;
+using NanosecondDays = FixedUnitDays<86'400'000'000'000>;
 
 // 128 bits, for a multiple of a unit times a count (GCC's and clang's extension).
 __extension__ using Int128 = __int128;
 
-class DatetimeReader {
+class UnitDays {
   public:
-    explicit DatetimeReader(PyArray_Descr* descr)
+    explicit UnitDays(PyArray_Descr* descr)
         : meta_(reinterpret_cast<PyArray_DatetimeDTypeMetaData*>(PyDataType_C_METADATA(descr))->meta) {}
-    bool Read(const char* p, double& serial) const {
+    int64_t Read(const char* p) const {
         const int64_t value = Load<int64_t>(p);
-        if (value == NPY_DATETIME_NAT) {
-            serial = NAN;
-        } else if (meta_.num == 1 && meta_.base < NPY_FR_fs) {
-            serial = SerialOfDays(DaysOfUnits<int64_t>(value, meta_.base));
-        } else {
-            serial = SerialOfDays(DaysOfUnits<Int128>(Int128{value} * meta_.num, meta_.base));
-        }
-        return true;
+        if (value == NPY_DATETIME_NAT) return kNoDay;
+        if (meta_.num == 1 && meta_.base < NPY_FR_fs) return DaysOfUnits<int64_t>(value, meta_.base).value_or(kNoDay);
+        return DaysOfUnits<Int128>(Int128{value} * meta_.num, meta_.base).value_or(kNoDay);
     }
 
   private:
     PyArray_DatetimeMetaData meta_;
+};
+
+// A datetime64 operand read as serials, by its days.
+template <typename Days>
+struct DatetimeReader {
+    explicit DatetimeReader(PyArray_Descr* descr) : days(descr) {}
+    bool Read(const char* p, double& serial) const {
+        serial = dfa_host::AddinSerialOfDays(days.Read(p)).value_or(NAN);
+        return true;
+    }
+    Days days;
 };
 
 // The package's reader of what the object loop does not read itself: a date, a serial, NaN for
@@ -201,18 +211,24 @@ bool RunDifference(PyArray_Descr* const* descrs, char* const* args, const npy_in
     return true;
 }
 
-// datetime64[D] through the add-in's column kernels, a block at a time: an operand that is not
-// a contiguous, aligned run is copied into the block, and so is the result out of it.
+// datetime64 through the add-in's column kernels, a block at a time: the days of an operand are
+// read into the block (a datetime64[D] run is read where it is), and the result is copied out of
+// it where it is not a contiguous, aligned run.
 constexpr npy_intp kBlock = 512;
 
 template <typename T>
 bool IsRun(const char* p, npy_intp step) {
     return step == sizeof(T) && reinterpret_cast<std::uintptr_t>(p) % alignof(T) == 0;
 }
-template <typename T>
-const T* ReadBlock(const char* p, npy_intp step, npy_intp n, T* block) {
-    if (IsRun<T>(p, step)) return reinterpret_cast<const T*>(p);
-    for (npy_intp i = 0; i < n; ++i) block[i] = Load<T>(p + i * step);
+template <typename Days>
+const int64_t* ReadDays(const Days& reader, const char* p, npy_intp step, npy_intp n, int64_t* block) {
+    if (std::is_same_v<Days, DayDays> && IsRun<int64_t>(p, step)) return reinterpret_cast<const int64_t*>(p);
+    for (npy_intp i = 0; i < n; ++i) block[i] = reader.Read(p + i * step);
+    return block;
+}
+const double* ReadModes(const char* p, npy_intp step, npy_intp n, double* block) {
+    if (IsRun<double>(p, step)) return reinterpret_cast<const double*>(p);
+    for (npy_intp i = 0; i < n; ++i) block[i] = Load<double>(p + i * step);
     return block;
 }
 void WriteBlock(char* p, npy_intp step, npy_intp n, const double* block) {
@@ -220,26 +236,28 @@ void WriteBlock(char* p, npy_intp step, npy_intp n, const double* block) {
     for (npy_intp i = 0; i < n; ++i) Store(p + i * step, block[i]);
 }
 
-template <dfa_DateFunction_fn kFunction>
-bool RunOneDateDays(PyArray_Descr* const* descrs, char* const* args, const npy_intp* dimensions, const npy_intp* steps) {
+template <dfa_DateFunction_fn kFunction, typename Days>
+bool RunOneDateColumn(PyArray_Descr* const* descrs, char* const* args, const npy_intp* dimensions, const npy_intp* steps) {
     const dfa_python::OneDateKernel kernel = dfa_python::KernelOf(kFunction);
-    if (!kernel) return RunOneDate<kFunction, DayReader>(descrs, args, dimensions, steps);
+    if (!kernel) return RunOneDate<kFunction, DatetimeReader<Days>>(descrs, args, dimensions, steps);
+    const Days reader(descrs[0]);
     int64_t days[kBlock];
     double results[kBlock];
     for (npy_intp start = 0; start < dimensions[0]; start += kBlock) {
         const npy_intp n = std::min(kBlock, dimensions[0] - start);
         char* out = args[1] + start * steps[1];
         double* written = IsRun<double>(out, steps[1]) ? reinterpret_cast<double*>(out) : results;
-        kernel(ReadBlock(args[0] + start * steps[0], steps[0], n, days), written, static_cast<std::size_t>(n));
+        kernel(ReadDays(reader, args[0] + start * steps[0], steps[0], n, days), written, static_cast<std::size_t>(n));
         WriteBlock(out, steps[1], n, written);
     }
     return true;
 }
 
-template <dfa_DiffFunction_fn kFunction>
-bool RunDifferenceDays(PyArray_Descr* const* descrs, char* const* args, const npy_intp* dimensions, const npy_intp* steps) {
+template <dfa_DiffFunction_fn kFunction, typename Days>
+bool RunDifferenceColumn(PyArray_Descr* const* descrs, char* const* args, const npy_intp* dimensions, const npy_intp* steps) {
     const dfa_python::DifferenceKernel kernel = dfa_python::KernelOf(kFunction);
-    if (!kernel) return RunDifference<kFunction, DayReader>(descrs, args, dimensions, steps);
+    if (!kernel) return RunDifference<kFunction, DatetimeReader<Days>>(descrs, args, dimensions, steps);
+    const Days firstReader(descrs[0]), secondReader(descrs[1]);
     int64_t first[kBlock], second[kBlock];
     double modes[kBlock], results[kBlock];
     const bool oneMode = steps[2] == 0;  // a scalar mode, broadcast
@@ -249,8 +267,9 @@ bool RunDifferenceDays(PyArray_Descr* const* descrs, char* const* args, const np
         if (oneMode) modes[0] = Load<double>(mode);
         char* out = args[3] + start * steps[3];
         double* written = IsRun<double>(out, steps[3]) ? reinterpret_cast<double*>(out) : results;
-        kernel(ReadBlock(args[0] + start * steps[0], steps[0], n, first), ReadBlock(args[1] + start * steps[1], steps[1], n, second),
-               oneMode ? modes : ReadBlock(mode, steps[2], n, modes), oneMode ? 0 : 1, written, static_cast<std::size_t>(n));
+        kernel(ReadDays(firstReader, args[0] + start * steps[0], steps[0], n, first),
+               ReadDays(secondReader, args[1] + start * steps[1], steps[1], n, second),
+               oneMode ? modes : ReadModes(mode, steps[2], n, modes), oneMode ? 0 : 1, written, static_cast<std::size_t>(n));
         WriteBlock(out, steps[3], n, written);
     }
     return true;
@@ -360,16 +379,16 @@ struct UfuncDefinition {
 template <dfa_DiffFunction_fn kFunction>
 constexpr UfuncDefinition Difference(const char* entryName, const char* doc) {
     return {entryName, doc, 3, nullptr, kFunction, nullptr, {SerialLoop<RunDifference<kFunction, SerialReader>>},
-            DatetimeLoop<2, RunDifferenceDays<kFunction>, RunDifference<kFunction, NanosecondReader>,
-                         RunDifference<kFunction, DatetimeReader>>,
+            DatetimeLoop<2, RunDifferenceColumn<kFunction, DayDays>, RunDifferenceColumn<kFunction, NanosecondDays>,
+                         RunDifferenceColumn<kFunction, UnitDays>>,
             DescribedLoop<RunDifference<kFunction, ObjectReader>>,
             {NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE, NPY_DOUBLE}, {}};
 }
 template <dfa_DateFunction_fn kFunction>
 constexpr UfuncDefinition OneDate(const char* entryName, const char* doc) {
     return {entryName, doc, 1, kFunction, nullptr, nullptr, {SerialLoop<RunOneDate<kFunction, SerialReader>>},
-            DatetimeLoop<1, RunOneDateDays<kFunction>, RunOneDate<kFunction, NanosecondReader>,
-                         RunOneDate<kFunction, DatetimeReader>>,
+            DatetimeLoop<1, RunOneDateColumn<kFunction, DayDays>, RunOneDateColumn<kFunction, NanosecondDays>,
+                         RunOneDateColumn<kFunction, UnitDays>>,
             DescribedLoop<RunOneDate<kFunction, ObjectReader>>,
             {NPY_DOUBLE, NPY_DOUBLE}, {}};
 }
