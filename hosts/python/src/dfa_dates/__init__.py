@@ -296,6 +296,8 @@ def _mode_number(v):
 
 def _mode(mode):
     """The mode as float64, NaN where it is missing."""
+    if _is_number(mode) or _is_missing(mode):
+        return _np.array(_mode_number(mode))
     if _is_pandas(mode) or _is_polars(mode) or _is_arrow(mode):
         mode = _operand(mode)
     elif getattr(mode, "dtype", None) is None:
@@ -315,9 +317,10 @@ def _like(template, result):
     an Index stays an Index, a Polars Series stays one (Int32, null where the result is NaN)."""
     if _is_pandas(template):
         import pandas as pd
+        # The results are the call's own: pandas keeps them rather than a copy.
         if isinstance(template, pd.Series):
-            return pd.Series(_np.asarray(result), index=template.index, name=template.name)
-        return pd.Index(_np.asarray(result), name=template.name)
+            return pd.Series(_np.asarray(result), index=template.index, name=template.name, copy=False)
+        return pd.Index(_np.asarray(result), name=template.name, copy=False)
     if _is_polars(template):
         import polars as pl
         return pl.Series(template.name, _int32_arrow(_np.asarray(result)))
@@ -337,8 +340,6 @@ def _arrow_of_int32(values, missing):
     """int32 values as an Arrow array (sharing their memory), null where missing is true (None
     where none is missing)."""
     import pyarrow as pa
-    if missing is None:
-        return pa.Array.from_buffers(pa.int32(), len(values), [None, pa.py_buffer(values)])
     return pa.array(values, mask=missing)
 
 
