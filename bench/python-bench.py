@@ -10,7 +10,9 @@ REPEAT runs (default 5), in ns per element, and the ratio to the engine's own.
 - object arrays of datetime.date and ISO strings against pandas reading the same;
 - Polars' dfa namespace against Polars' own dt expressions;
 - pyarrow.compute and DataFusion SQL, registered, against their year extraction;
-- with SPARK=1, Spark SQL on a local[2] session: the registered pandas UDF against months_between."""
+- with SPARK=1, Spark SQL on a local[2] session: the registered UDFs (Arrow UDFs from Spark 4.1,
+  pandas UDFs before) against months_between and year, and, from 4.1, an Arrow UDF that
+  computes nothing (the floor of Spark's Python UDFs)."""
 import datetime as dt
 import os
 import time
@@ -95,37 +97,35 @@ report("Python objects and text against pandas reading them",
          lambda: pd.to_datetime(pd.Series(texts), format="%Y-%m-%d").dt.days_in_month)])
 
 col_a, col_b = pl.col("a"), pl.col("b")
-report("Polars expressions", [
-    ("dfa.is_leap_year()", lambda: frame.select(col_a.dfa.is_leap_year()), "dt.is_leap_year()", lambda: frame.select(col_a.dt.is_leap_year())),
-    ("dfa.days_in_month()", lambda: frame.select(col_a.dfa.days_in_month()), "dt.month_end().dt.day()",
-     lambda: frame.select(col_a.dt.month_end().dt.day())),
-    ("dfa.weeks_in_year()", lambda: frame.select(col_a.dfa.weeks_in_year()), "dt.week()", lambda: frame.select(col_a.dt.week())),
-    ("dfa.diff_years(b)", lambda: frame.select(col_a.dfa.diff_years(col_b)), "whole years of dt.year(), month(), day()",
-     lambda: frame.select(whole(col_b.dt.year() - col_a.dt.year(), col_a.dt.month() * 100 + col_a.dt.day(),
-                                col_b.dt.month() * 100 + col_b.dt.day()))),
-    ("dfa.diff_months(b)", lambda: frame.select(col_a.dfa.diff_months(col_b)), "whole months of dt.year(), month(), day()",
-     lambda: frame.select(whole((col_b.dt.year() - col_a.dt.year()) * 12 + col_b.dt.month() - col_a.dt.month(),
-                                col_a.dt.day(), col_b.dt.day()))),
-])
+POLARS = {"is_leap_year": ("dt.is_leap_year()", col_a.dt.is_leap_year()), "one date": ("dt.year()", col_a.dt.year()),
+          "two dates": ("dt.year() of b less a's", col_b.dt.year() - col_a.dt.year())}
+report("Polars expressions (the column kernels on Date)", [
+    (f"dfa.{name}({'b' if name in dfa.DIFFERENCES else ''})",
+     lambda f=getattr(col_a.dfa, name), two=name in dfa.DIFFERENCES: frame.select(f(col_b) if two else f()),
+     POLARS[key][0], lambda e=POLARS[key][1]: frame.select(e))
+    for name in PANDAS for key in [name if name in POLARS else "two dates" if name in dfa.DIFFERENCES else "one date"]])
 
 dfa_dates.arrow.register()
-report("pyarrow.compute, registered", [
-    ("qvdate_isleapyear(a)", lambda: pc.call_function("qvdate_isleapyear", [arrow_a]), "pc.year(a)", lambda: pc.year(arrow_a)),
-    ("qvdate_getdiffmonths(a, b)", lambda: pc.call_function("qvdate_getdiffmonths", [arrow_a, arrow_b]),
-     "pc.year(a), pc.year(b)", lambda: (pc.year(arrow_a), pc.year(arrow_b))),
-])
+report("pyarrow.compute, registered (the column kernels on date32)", [
+    (f"{dfa._ufuncs.entry_names[name].lower()}(a{', b' if name in dfa.DIFFERENCES else ''})",
+     lambda e=dfa._ufuncs.entry_names[name].lower(), two=name in dfa.DIFFERENCES: pc.call_function(e, [arrow_a, arrow_b] if two else [arrow_a]),
+     *(("pc.years_between(a, b)", lambda: pc.years_between(arrow_a, arrow_b)) if name in dfa.DIFFERENCES else ("pc.year(a)", lambda: pc.year(arrow_a))))
+    for name in PANDAS])
 
 ctx = datafusion.SessionContext()
 dfa_dates.datafusion.register(ctx)
 zeros = np.zeros(N, np.int32)  # the floor of any Python UDF in DataFusion: one that computes nothing
-ctx.register_udf(datafusion.udf(lambda d: pa.array(zeros[:len(d)]), [pa.date32()], pa.int32(), "immutable", name="nothing"))
+for arguments in (1, 2):
+    ctx.register_udf(datafusion.udf(lambda *d: pa.array(zeros[:len(d[0])]), [pa.date32()] * arguments, pa.int32(), "immutable",
+                                    name=f"nothing{arguments}"))
 ctx.from_arrow(pa.table({"a": arrow_a, "b": arrow_b}), name="t")
-sql = lambda query: lambda: ctx.sql(query).collect()
+sql = lambda query: lambda: ctx.sql(f"SELECT {query} FROM t").collect()
 report("DataFusion SQL, registered", [
-    ("qvdate_isleapyear(a)", sql("SELECT qvdate_isleapyear(a) FROM t"), "date_part('year', a)", sql("SELECT date_part('year', a) FROM t")),
-    ("qvdate_getdiffmonths(a, b)", sql("SELECT qvdate_getdiffmonths(a, b) FROM t"), "date_part('year', a), ('year', b)",
-     sql("SELECT date_part('year', a), date_part('year', b) FROM t")),
-    ("a Python UDF that computes nothing", sql("SELECT nothing(a) FROM t"), "date_part('year', a)", sql("SELECT date_part('year', a) FROM t")),
+    *((f"{entry}({arguments})", sql(f"{entry}({arguments})"), f"nothing{arguments.count(',') + 1}({arguments})",
+       sql(f"nothing{arguments.count(',') + 1}({arguments})"))
+      for name in PANDAS for entry in [dfa._ufuncs.entry_names[name].lower()]
+      for arguments in ["a, b" if name in dfa.DIFFERENCES else "a"]),
+    ("a Python UDF that computes nothing", sql("nothing1(a)"), "date_part('year', a)", sql("date_part('year', a)")),
 ])
 
 if os.environ.get("SPARK"):
@@ -139,9 +139,12 @@ if os.environ.get("SPARK"):
                               "date_add(DATE '1900-01-01', CAST(rand(2) * 73049 AS INT)) AS b").cache().createOrReplaceTempView("t")
     spark.sql("SELECT count(*) FROM t").collect()
     total = lambda expression: lambda: spark.sql(f"SELECT sum({expression}) FROM t").collect()
-    report("Spark SQL, local[2], DATE columns", [
-        ("qvdate_getdiffmonths(a, b)", total("qvdate_getdiffmonths(a, b)"), "CAST(months_between(b, a) AS INT)",
-         total("CAST(months_between(b, a) AS INT)")),
-        ("qvdate_isleapyear(a)", total("qvdate_isleapyear(a)"), "year(a)", total("year(a)")),
-    ])
+    rows = [("qvdate_getdiffmonths(a, b)", total("qvdate_getdiffmonths(a, b)"), "CAST(months_between(b, a) AS INT)",
+             total("CAST(months_between(b, a) AS INT)")),
+            ("qvdate_isleapyear(a)", total("qvdate_isleapyear(a)"), "year(a)", total("year(a)"))]
+    if sdfa.arrow_udf:  # Spark 4.1 on: the floor of an Arrow UDF
+        spark.udf.register("nothing", sdfa.arrow_udf(lambda d: pa.array(zeros[:len(d)]), "int"))
+        rows += [("an Arrow UDF that computes nothing", total("nothing(a)"), "year(a)", total("year(a)")),
+                 ("qvdate_isleapyear(a)", total("qvdate_isleapyear(a)"), "an Arrow UDF that computes nothing", total("nothing(a)"))]
+    report("Spark SQL, local[2], DATE columns", rows)
     spark.stop()
