@@ -6,6 +6,9 @@
 import csv
 import datetime as dt
 import os
+import pathlib
+import re
+import xml.etree.ElementTree as ET
 
 import numpy as np
 import openpyxl
@@ -16,6 +19,7 @@ import dfa_dates as dfa
 from conftest import ENTRY
 
 NAMES = {entry: name for name, entry in ENTRY.items()}
+BY_UPPER = {entry.upper(): name for name, entry in ENTRY.items()}  # as a workbook writes them
 FIRST, LAST = dt.date(1900, 3, 1), dt.date(9999, 12, 31)  # the days both engines name by serial
 
 
@@ -108,3 +112,25 @@ def test_the_engines_own_day(engine, epoch, tmp_path):
         expected = [getattr(dfa, NAMES[e])(date) for e in ONE_DATES] + [np.nan, dfa.diff_weeks(date, dt.date(1900, 3, 1), 0)]
         assert ours[:4] == expected[:4] and ours[5] == expected[5], (v, date, ours)
         assert ours[4] == ("#VALUE!" if origin[2] == 0 else ours[4])  # from A1, serial 0: no day
+
+
+@pytest.mark.parametrize("engine", ENGINES)
+def test_the_example_workbook(engine, tmp_path, addin):
+    """examples/dates.gnumeric's cells, written by openpyxl: each of the seven's cells against the
+    add-in on the serial of its DATE cells' days."""
+    path = pathlib.Path(__file__).parents[3] / "examples" / "dates.gnumeric"
+    cells = {(int(c.get("Row")), int(c.get("Col"))): c.text for c in ET.parse(path).iterfind(".//{*}Cell")}
+    sheet = [[cells.get((r, c)) for c in range(max(c for _, c in cells) + 1)] for r in range(max(r for r, _ in cells) + 1)]
+    rows = computed(engine, tmp_path, sheet)
+    dates = {f"{'ABCDEFGH'[c]}{r + 1}": dt.date(*map(int, m[1].split(",")))
+             for (r, c), text in cells.items() if (m := re.fullmatch(r"=DATE\((.*)\)", text or ""))}
+    checked = 0
+    for row, got in zip(sheet, rows):
+        calls = [text for text in row if text and text.startswith("=") and not text.startswith("=DATE")]
+        for text, value in zip(calls, got[-len(calls):] if calls else []):
+            entry, arguments = re.fullmatch(r"=(\w+)\((.*)\)", text).groups()
+            *refs, mode = arguments.split(",") if "," in arguments else (arguments, None)
+            serials = [float(dfa.serials(dates[ref])) for ref in refs]
+            assert value == addin(BY_UPPER[entry], *serials, *([float(mode)] if mode else [])), text
+            checked += 1
+    assert checked == sum(1 for t in cells.values() if t and t.startswith("=QVDATE_"))
