@@ -9,7 +9,7 @@
 #                       build/dfa-host, built if missing) and the misbehaving add-ins, Spark's and
 #                       Hive 2's on the jars of each pyspark the Python package is tested with
 #                       (Spark 4 and 3.5, in build-jvm/venv-pyspark-<version>), Hive 4's on its jar
-#                       from Maven
+#                       from Maven, Flink's in Flink's local cluster (Flink from Maven)
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh jvm
@@ -46,6 +46,9 @@ if [ "${1:-}" = test ]; then
         fi
         echo "Spark's and Hive's tests passed on Spark $spark"
     done
+    # Flink's functions in Flink's local cluster, on Flink from Maven (its jars and Spark's share names).
+    env $env $maven -Pflink -Ddfa.build="$PWD/$out/maven" -Dtest=FlinkTest surefire:test
+    echo "Flink's tests passed on Flink $(sed -n 's:.*<flink.version>\(.*\)</flink.version>.*:\1:p' hosts/jvm/pom.xml)"
     # The Java API's tests again on Java 25, where this machine has it.
     java25=/usr/lib/jvm/temurin-25-jdk-amd64/bin/java
     if [ -x "$java25" ]; then
