@@ -10,3 +10,8 @@ javac -d build-jvm/bench -cp "$jar" bench/JvmBench.java
 java -cp "build-jvm/bench:$jar" JvmBench
 # Spark SQL, with the pyspark build-jvm.sh tests with (build-jvm/venv; built by build-jvm.sh test).
 if [ -x build-jvm/venv/bin/python ]; then build-jvm/venv/bin/python bench/jvm-spark-bench.py "$PWD/$jar"; fi
+# Flink SQL, on Flink from Maven as the tests run it.
+mvn -B -q -f hosts/jvm/pom.xml -Pflink dependency:build-classpath -Dmdep.outputFile="$PWD/build-jvm/bench/flink.classpath" -Dmdep.includeScope=test -Dmdep.excludeGroupIds=org.apache.spark,org.scala-lang,org.apache.hive
+cp=$(cat build-jvm/bench/flink.classpath)
+javac -d build-jvm/bench -cp "$jar:$cp" bench/FlinkBench.java
+java -cp "build-jvm/bench:$jar:$cp" FlinkBench

@@ -40,19 +40,22 @@ objects = a.astype(object)
 texts = a.astype(str)
 
 
-def best(run):
-    fastest = float("inf")
+def best(*runs):
+    """The fastest of REPEAT runs of each, in ns per element; the runs take turns, so that a
+    machine that slows down or speeds up meanwhile does so for each alike."""
+    fastest = [float("inf")] * len(runs)
     for _ in range(REPEAT):
-        start = time.perf_counter_ns()
-        run()
-        fastest = min(fastest, time.perf_counter_ns() - start)
-    return fastest / N
+        for i, run in enumerate(runs):
+            start = time.perf_counter_ns()
+            run()
+            fastest[i] = min(fastest[i], time.perf_counter_ns() - start)
+    return [f / N for f in fastest]
 
 
 def report(title, pairs):
     print(title)
     for name, ours, theirs_name, theirs in pairs:
-        mine, native = best(ours), best(theirs)
+        mine, native = best(ours, theirs)
         print(f"  {name:34} {mine:7.2f}   {theirs_name:38} {native:7.2f}   x{mine / native:5.2f}")
 
 

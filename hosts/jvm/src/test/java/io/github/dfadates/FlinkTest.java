@@ -129,7 +129,7 @@ class FlinkTest {
     void aHundredThousandPairsAgreeWithTheAddin(boolean batch) throws Exception {
         final long first = LocalDate.of(0, 1, 1).toEpochDay(), span = LocalDate.of(65535, 12, 31).toEpochDay() - first + 1;
         final TableEnvironment env = environment(batch, "UTC");
-        env.executeSql("CREATE TEMPORARY TABLE n (i INT) WITH ('connector' = 'datagen', 'number-of-rows' = '100000', "
+        env.executeSql("CREATE TEMPORARY TABLE n (i INT) WITH ('connector' = 'datagen', 'number-of-rows' = '100000', 'rows-per-second' = '1000000000', "
                 + "'fields.i.kind' = 'sequence', 'fields.i.start' = '0', 'fields.i.end' = '99999')");
         // Days from the index: anywhere in the calendar, the second near the first or anywhere.
         final String day = "TIMESTAMPADD(DAY, CAST(%s AS INT), DATE '1970-01-01')";
