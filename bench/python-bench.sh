@@ -9,6 +9,6 @@ sh scripts/build-python.sh
 python=${PYTHON:-python3}
 "$python" -m venv --clear build-python/venv-bench
 tag=$("$python" -c 'import sys; print(f"cp{sys.version_info[0]}{sys.version_info[1]}")')
-build-python/venv-bench/bin/pip install -q --disable-pip-version-check --force-reinstall build-python/dist/*-"$tag"-*.whl \
+build-python/venv-bench/bin/pip install -q --disable-pip-version-check --force-reinstall build-python/dist/*-"$tag"-*"$(uname -m)".whl \
     -r hosts/python/tests/requirements.txt
 build-python/venv-bench/bin/python bench/python-bench.py
