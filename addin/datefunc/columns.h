@@ -225,7 +225,8 @@ template <Difference kFunction, bool kIso, typename Out>
 [[gnu::always_inline]] inline void OneModeColumn(const int32_t* first, const int32_t* second, Out* out, size_t n) noexcept {
     for (size_t i = 0; i < n; ++i) {
         const int32_t nResult = DifferenceOf<kFunction>(InCalendar(first[i]), InCalendar(second[i]), kIso);
-        out[i] = Written<Out>((HasSerial(first[i]) & HasSerial(second[i])) ? nResult : kNoResult);
+        const bool bFirst = HasSerial(first[i]), bSecond = HasSerial(second[i]);
+        out[i] = Written<Out>((bFirst & bSecond) ? nResult : kNoResult);
     }
 }
 
