@@ -5,10 +5,6 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
-import java.io.IOException;
-import java.nio.charset.StandardCharsets;
-import java.nio.file.Files;
-import java.nio.file.Path;
 import java.time.Instant;
 import java.time.LocalDate;
 import java.time.LocalDateTime;
@@ -36,8 +32,8 @@ import org.junit.jupiter.params.provider.ValueSource;
  * dfa-host (DFA_HOST).
  */
 class FlinkTest {
-    private static final List<String> ENTRIES = List.of("QvDate_IsLeapYear", "QvDate_DaysInMonth", "QvDate_DaysInYear", "QvDate_WeeksInYear",
-            "QvDate_GetDiffWeeks", "QvDate_GetDiffMonths", "QvDate_GetDiffYears");
+    private static final List<String> ENTRIES = new Addin().functions().values().stream().filter(f -> f.inputs() == 1 || f.inputs() == 3)
+            .map(Addin.Function::entryName).toList();
 
     private static TableEnvironment environment(boolean batch, String zone) {
         // One task, and network buffers enough for a batch job's exchanges in the local cluster.
@@ -47,11 +43,6 @@ class FlinkTest {
                 : EnvironmentSettings.newInstance().inStreamingMode()).withConfiguration(configuration).build());
         DfaFlink.register(env);
         return env;
-    }
-
-    private static List<String[]> table(String variable) throws IOException {
-        final List<String> lines = Files.readAllLines(Path.of(System.getenv(variable)));
-        return lines.subList(1, lines.size()).stream().filter(l -> !l.isEmpty()).map(l -> l.split(",", -1)).collect(Collectors.toList());
     }
 
     // Each row (index, entry, first date, second date, mode) through the function it names, in
@@ -96,10 +87,10 @@ class FlinkTest {
     void theCaseAndTypedTables(boolean batch) throws Exception {
         // Case rows are dates (years 0 to 65535 as LocalDate); typed rows go in groups of one zone and one kind per date.
         final Map<String, List<String[]>> groups = new LinkedHashMap<>();
-        for (final String[] c : table("DFA_CASE_TABLE"))
+        for (final String[] c : Tables.read("DFA_CASE_TABLE"))
             if (!String.join(",", c).matches(".*(text:|infinity).*")) groups.computeIfAbsent("UTC,date:,date:", k -> new ArrayList<>()).add(
                     new String[] {c[0], "UTC", c[1].equals("NULL") ? "" : "date:" + c[1], c[2].isEmpty() || c[2].equals("NULL") ? "" : "date:" + c[2], c[3], c[4]});
-        for (final String[] c : table("DFA_TYPED_TABLE"))
+        for (final String[] c : Tables.read("DFA_TYPED_TABLE"))
             if (!String.join(",", c).contains("text:"))
                 groups.computeIfAbsent(c[1] + "," + c[2].replaceAll(":.*", ":") + "," + c[3].replaceAll(":.*", ":"), k -> new ArrayList<>()).add(c);
         int ran = 0;
@@ -137,17 +128,17 @@ class FlinkTest {
         final String b = "CASE WHEN MOD(i, 2) = 0 THEN MOD(CAST(i AS BIGINT) * 40503 + 7, " + span + ") + " + first
                 + " ELSE LEAST(GREATEST(" + a + " + MOD(i * 97, 801) - 400, " + first + "), " + (first + span - 1) + ") END";
         env.createTemporaryView("p", env.sqlQuery("SELECT i, " + String.format(day, a) + " AS a, " + String.format(day, b) + " AS b, "
-                + "CAST(MOD(i / 7, 2) AS DOUBLE) AS m, CASE MOD(i, 7)" + java.util.stream.IntStream.range(0, 7).mapToObj(k -> " WHEN " + k + " THEN '" + ENTRIES.get(k) + "'")
+                + "CAST(MOD(i / 7, 2) AS DOUBLE) AS m, CASE MOD(i, " + ENTRIES.size() + ")" + java.util.stream.IntStream.range(0, ENTRIES.size()).mapToObj(k -> " WHEN " + k + " THEN '" + ENTRIES.get(k) + "'")
                 .collect(Collectors.joining()) + " END AS f FROM n"));
         final Map<Integer, String> results = computed(env, "p");
         final StringBuilder lines = new StringBuilder();
         for (int i = 0; i < 100000; ++i) {
             final long x = Math.floorMod(i * 2654435761L, span) + first;
             final long y = i % 2 == 0 ? Math.floorMod(i * 40503L + 7, span) + first : Math.min(Math.max(x + Math.floorMod(i * 97, 801) - 400, first), first + span - 1);
-            final String entry = ENTRIES.get(i % 7);
+            final String entry = ENTRIES.get(i % ENTRIES.size());
             lines.append(entry).append(' ').append(iso(x)).append(entry.contains("Diff") ? " " + iso(y) + " " + (i / 7) % 2 : "").append('\n');
         }
-        final String[] expected = host(lines.toString());
+        final String[] expected = Tables.addin(lines.toString());
         int differing = 0;
         for (int i = 0; i < expected.length; ++i) {
             final String want = expected[i].equals("error") ? "NULL" : expected[i];
@@ -179,20 +170,5 @@ class FlinkTest {
 
     private static String iso(long epochDay) {
         return LocalDate.ofEpochDay(epochDay).toString().replace("+", "");
-    }
-
-    private static String[] host(String lines) throws Exception {
-        final Process host = new ProcessBuilder(System.getenv("DFA_HOST"), "call", "-").redirectError(ProcessBuilder.Redirect.INHERIT).start();
-        final Thread writer = new Thread(() -> {
-            try (var out = host.getOutputStream()) {
-                out.write(lines.getBytes(StandardCharsets.UTF_8));
-            } catch (IOException e) {
-                throw new java.io.UncheckedIOException(e);
-            }
-        });
-        writer.start();
-        final String[] out = new String(host.getInputStream().readAllBytes(), StandardCharsets.UTF_8).split("\n");
-        writer.join();
-        return out;
     }
 }

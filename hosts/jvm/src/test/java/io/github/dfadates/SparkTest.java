@@ -59,15 +59,10 @@ class SparkTest {
         return value == null ? "NULL" : value.toString();
     }
 
-    private static List<String[]> table(String variable) throws Exception {
-        final List<String> lines = Files.readAllLines(Path.of(System.getenv(variable)));
-        return lines.subList(1, lines.size()).stream().map(l -> l.split(",", -1)).collect(Collectors.toList());
-    }
-
     @Test
     void theCaseTableInSparkSqlAndAsHiveFunctions() throws Exception {
         // Every row of dates (Spark's DATE holds the whole calendar, year 0 and before too) and NULLs.
-        final List<String[]> rows = table("DFA_CASE_TABLE").stream().filter(c -> !String.join(",", c).matches(".*(text:|infinity).*")).toList();
+        final List<String[]> rows = Tables.read("DFA_CASE_TABLE").stream().filter(c -> !String.join(",", c).matches(".*(text:|infinity).*")).toList();
         final List<String> calls = new ArrayList<>(), expected = new ArrayList<>();
         for (final String[] c : rows) {
             final List<String> arguments = new ArrayList<>();
@@ -88,7 +83,7 @@ class SparkTest {
     @Test
     void theTypedTableInSparkSqlAndAsHiveFunctions() throws Exception {
         // Spark SQL takes every kind of value; Spark hands Hive functions DATEs and TIMESTAMPs.
-        final List<String[]> rows = table("DFA_TYPED_TABLE");
+        final List<String[]> rows = Tables.read("DFA_TYPED_TABLE");
         int sql = 0, hive = 0;
         try {
             for (final String[] c : rows) {

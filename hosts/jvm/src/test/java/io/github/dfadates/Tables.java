@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+package io.github.dfadates;
+
+import java.io.IOException;
+import java.io.OutputStream;
+import java.io.UncheckedIOException;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.util.List;
+import java.util.stream.Collectors;
+
+/** What the tests hold the hosts against: the tables every engine's host runs, and dfa-host. */
+final class Tables {
+    private Tables() {}
+
+    /** The rows of the table a variable names (DFA_CASE_TABLE, DFA_TYPED_TABLE), split at commas, without the header. */
+    static List<String[]> read(String variable) throws IOException {
+        final List<String> lines = Files.readAllLines(Path.of(System.getenv(variable)));
+        return lines.subList(1, lines.size()).stream().filter(l -> !l.isEmpty()).map(l -> l.split(",", -1)).collect(Collectors.toList());
+    }
+
+    /** The add-in's answer to each line of calls ("QvDate_GetDiffMonths 2005-01-31 2005-02-28 0"), through dfa-host (DFA_HOST). */
+    static String[] addin(String lines) throws Exception {
+        final Process host = new ProcessBuilder(System.getenv("DFA_HOST"), "call", "-").redirectError(ProcessBuilder.Redirect.INHERIT).start();
+        final Thread writer = new Thread(() -> {
+            try (OutputStream in = host.getOutputStream()) {
+                in.write(lines.getBytes(StandardCharsets.UTF_8));
+            } catch (IOException e) {
+                throw new UncheckedIOException(e);
+            }
+        });
+        writer.start();
+        final String[] answers = new String(host.getInputStream().readAllBytes(), StandardCharsets.UTF_8).split("\n");
+        writer.join();
+        return answers;
+    }
+}
