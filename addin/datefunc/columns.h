@@ -81,8 +81,6 @@ constexpr int32_t IsoWeek1Monday(int32_t nYear) noexcept {
     return nJan4 - (nJan4 - 1) % 7;
 }
 
-// The weekday of 31 December of year y (y > 0), 0 = Sunday.
-constexpr uint32_t LastWeekday(uint32_t y) noexcept { return (y + y / 4 - y / 100 + y / 400) % 7; }
 
 enum class OneDate { kIsLeapYear, kDaysInMonth, kDaysInYear, kWeeksInYear };
 enum class Difference { kWeeks, kMonths, kYears };
@@ -116,9 +114,14 @@ constexpr int32_t OneDateOf(int32_t days) noexcept {
         return static_cast<int32_t>(m == 2 ? 28 + bLeap : 30 + ((m + (m >> 3)) & 1));
     } else {
         // 53 weeks where 1 January is a Thursday (31 December before it a Wednesday), or a
-        // Wednesday in a leap year; weekdays repeat every 400 years, so year 0 counts as 400.
-        // (Wednesday is 3 - 1 and Thursday 3 - 0: one unsigned comparison with the leap day.)
-        return 52 + (3 - LastWeekday(nYear + 399) <= static_cast<uint32_t>(bLeap));
+        // Wednesday in a leap year (3 - 1 and 3 - 0: one unsigned comparison with the leap day).
+        // That 31 December lies 60 days (61 in a leap year) before the March year's 1 March, or
+        // 305 days after it in January and February; days count from 1 March of year -400, a
+        // Wednesday.
+        const uint32_t nMarchYearStart = static_cast<uint32_t>(days + kMarchOfYearMinus400) - date.nScaledDay / kDayScale;
+        const bool bJanuaryOrFebruary = date.nScaledDay >= 306 * kDayScale;
+        const uint32_t nLastDay = bJanuaryOrFebruary ? nMarchYearStart + 305 : nMarchYearStart - 60 - bLeap;
+        return 52 + (3 - (nLastDay + 3) % 7 <= static_cast<uint32_t>(bLeap));
     }
 }
 
