@@ -81,7 +81,6 @@ constexpr int32_t IsoWeek1Monday(int32_t nYear) noexcept {
     return nJan4 - (nJan4 - 1) % 7;
 }
 
-
 enum class OneDate { kIsLeapYear, kDaysInMonth, kDaysInYear, kWeeksInYear };
 enum class Difference { kWeeks, kMonths, kYears };
 

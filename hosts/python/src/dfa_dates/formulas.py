@@ -30,8 +30,6 @@ def _serial(value):
     """The add-in's serial of the day formulas reads in a date argument."""
     try:
         day = datetime.date(*(xday(value, n) for n in range(3)))
-    except FoundError:
-        raise
     except (ValueError, TypeError, AssertionError):  # no day: text, 29 February 1900, "day 0"
         raise FoundError(err=_VALUE) from None
     return float(_dfa.serials(day))

@@ -46,7 +46,7 @@ def _plugin(function):
     return computed
 
 
-def _define(name, entry, function):
+def _define(entry, function):
     run = _plugin(function)
     if function.nin == 3:
         def defined(start, end, mode):
@@ -60,5 +60,5 @@ def _define(name, entry, function):
 
 
 for _name, _entry in _dfa._ufuncs.entry_names.items():
-    globals()[_entry.lower()] = _define(_name, _entry, getattr(_dfa, _name))
+    globals()[_entry.lower()] = _define(_entry, getattr(_dfa, _name))
 __all__ = [entry.lower() for entry in _dfa._ufuncs.entry_names.values()]

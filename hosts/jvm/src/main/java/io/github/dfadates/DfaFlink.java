@@ -40,6 +40,7 @@ import org.apache.flink.table.types.logical.LogicalTypeRoot;
  * function. Results are {@code INT}, null where a date or the mode is null or a date is outside
  * the add-in's calendar.
  */
+@SuppressWarnings("serial")  // Flink ships the functions to its tasks serialised; the default version serves
 public final class DfaFlink {
     private DfaFlink() {}
 
@@ -65,7 +66,6 @@ public final class DfaFlink {
 
     /** The common part: the entry name, how many dates, how the arguments are read. */
     public abstract static class Function extends ScalarFunction implements SpecializedFunction {
-        private static final long serialVersionUID = 1L;
         private final String entry;
         private final boolean difference;
         private ZoneId zone;  // the session's, where an argument is a TIMESTAMP_LTZ
@@ -157,50 +157,36 @@ public final class DfaFlink {
 
     /** {@link Dfa#diffWeeks(java.time.temporal.Temporal, java.time.temporal.Temporal, Double)}. */
     public static final class QvDate_GetDiffWeeks extends Function {
-        private static final long serialVersionUID = 1L;
-
         public QvDate_GetDiffWeeks() { super("QvDate_GetDiffWeeks", true); }
     }
 
     /** {@link Dfa#diffMonths(java.time.temporal.Temporal, java.time.temporal.Temporal, Double)}. */
     public static final class QvDate_GetDiffMonths extends Function {
-        private static final long serialVersionUID = 1L;
-
         public QvDate_GetDiffMonths() { super("QvDate_GetDiffMonths", true); }
     }
 
     /** {@link Dfa#diffYears(java.time.temporal.Temporal, java.time.temporal.Temporal, Double)}. */
     public static final class QvDate_GetDiffYears extends Function {
-        private static final long serialVersionUID = 1L;
-
         public QvDate_GetDiffYears() { super("QvDate_GetDiffYears", true); }
     }
 
     /** {@link Dfa#isLeapYear(java.time.temporal.Temporal)}. */
     public static final class QvDate_IsLeapYear extends Function {
-        private static final long serialVersionUID = 1L;
-
         public QvDate_IsLeapYear() { super("QvDate_IsLeapYear", false); }
     }
 
     /** {@link Dfa#daysInMonth(java.time.temporal.Temporal)}. */
     public static final class QvDate_DaysInMonth extends Function {
-        private static final long serialVersionUID = 1L;
-
         public QvDate_DaysInMonth() { super("QvDate_DaysInMonth", false); }
     }
 
     /** {@link Dfa#daysInYear(java.time.temporal.Temporal)}. */
     public static final class QvDate_DaysInYear extends Function {
-        private static final long serialVersionUID = 1L;
-
         public QvDate_DaysInYear() { super("QvDate_DaysInYear", false); }
     }
 
     /** {@link Dfa#weeksInYear(java.time.temporal.Temporal)}. */
     public static final class QvDate_WeeksInYear extends Function {
-        private static final long serialVersionUID = 1L;
-
         public QvDate_WeeksInYear() { super("QvDate_WeeksInYear", false); }
     }
 }
