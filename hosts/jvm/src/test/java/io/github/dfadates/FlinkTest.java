@@ -61,8 +61,7 @@ class FlinkTest {
     private static Object value(String field) {
         final String literal = field.substring(field.indexOf(':') + 1);
         return switch (field.substring(0, Math.max(field.indexOf(':'), 0))) {
-            case "date" -> (int) LocalDate.of(Integer.parseInt(literal.substring(0, literal.length() - 6)),
-                    Integer.parseInt(literal.substring(literal.length() - 5, literal.length() - 3)), Integer.parseInt(literal.substring(literal.length() - 2))).toEpochDay();
+            case "date" -> Tables.epochDay(literal);
             case "timestamp" -> LocalDateTime.parse(literal);
             case "timestamptz" -> Instant.parse(literal);
             default -> null;
@@ -136,7 +135,7 @@ class FlinkTest {
             final long x = Math.floorMod(i * 2654435761L, span) + first;
             final long y = i % 2 == 0 ? Math.floorMod(i * 40503L + 7, span) + first : Math.min(Math.max(x + Math.floorMod(i * 97, 801) - 400, first), first + span - 1);
             final String entry = ENTRIES.get(i % ENTRIES.size());
-            lines.append(entry).append(' ').append(iso(x)).append(entry.contains("Diff") ? " " + iso(y) + " " + (i / 7) % 2 : "").append('\n');
+            lines.append(entry).append(' ').append(Tables.iso(x)).append(entry.contains("Diff") ? " " + Tables.iso(y) + " " + (i / 7) % 2 : "").append('\n');
         }
         final String[] expected = Tables.addin(lines.toString());
         int differing = 0;
@@ -166,9 +165,5 @@ class FlinkTest {
                 + "qvdate_getdiffmonths(DATE '2005-01-31', DATE '2005-02-28', 1), qvdate_getdiffmonths(DATE '2005-01-31', NULL, 1)").execute().collect()) {
             assertEquals(Row.of(0, 1, null), rows.next());
         }
-    }
-
-    private static String iso(long epochDay) {
-        return LocalDate.ofEpochDay(epochDay).toString().replace("+", "");
     }
 }

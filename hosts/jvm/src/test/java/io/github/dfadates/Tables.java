@@ -7,6 +7,7 @@ import java.io.UncheckedIOException;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.time.LocalDate;
 import java.util.List;
 import java.util.stream.Collectors;
 
@@ -18,6 +19,17 @@ final class Tables {
     static List<String[]> read(String variable) throws IOException {
         final List<String> lines = Files.readAllLines(Path.of(System.getenv(variable)));
         return lines.subList(1, lines.size()).stream().filter(l -> !l.isEmpty()).map(l -> l.split(",", -1)).collect(Collectors.toList());
+    }
+
+    /** The day of a date of the tables (years 0 to 65535, four digits or more) counted from 1970-01-01. */
+    static int epochDay(String date) {
+        final int n = date.length();
+        return (int) LocalDate.of(Integer.parseInt(date.substring(0, n - 6)), Integer.parseInt(date.substring(n - 5, n - 3)), Integer.parseInt(date.substring(n - 2))).toEpochDay();
+    }
+
+    /** A day counted from 1970-01-01 as the tables and dfa-host write it. */
+    static String iso(long epochDay) {
+        return LocalDate.ofEpochDay(epochDay).toString().replace("+", "");
     }
 
     /** The add-in's answer to each line of calls ("QvDate_GetDiffMonths 2005-01-31 2005-02-28 0"), through dfa-host (DFA_HOST). */
