@@ -1,6 +1,7 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# Builds the JVM host's jar and runs bench/JvmBench.java against it, then bench/jvm-spark-bench.py.
+# Builds the JVM host's jar and runs bench/JvmBench.java against it, then bench/jvm-spark-bench.py,
+# bench/FlinkBench.java and bench/TrinoBench.java.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/build-jvm.sh
@@ -15,3 +16,10 @@ mvn -B -q -f hosts/jvm/pom.xml -Pflink dependency:build-classpath -Dmdep.outputF
 cp=$(cat build-jvm/bench/flink.classpath)
 javac -d build-jvm/bench -cp "$jar:$cp" bench/FlinkBench.java
 java -cp "build-jvm/bench:$jar:$cp" FlinkBench
+# Trino SQL, in Trino's own server as the tests run it (Java 25, as build-jvm.sh builds the plugin).
+jdk25=${JDK25:-/usr/lib/jvm/temurin-25-jdk-amd64}
+version=${jar##*dfa-dates-jvm-}
+JAVA_HOME=$jdk25 mvn -B -q -f hosts/trino/pom.xml -Drevision="${version%.jar}" dependency:build-classpath -Dmdep.outputFile="$PWD/build-jvm/bench/trino.classpath" -Dmdep.includeScope=test
+cp="$jar:build-jvm/trino/classes:$(cat build-jvm/bench/trino.classpath)"
+"$jdk25/bin/javac" -d build-jvm/bench -cp "$cp" bench/TrinoBench.java
+"$jdk25/bin/java" --add-modules=jdk.incubator.vector -cp "build-jvm/bench:$cp" TrinoBench 2>/dev/null
