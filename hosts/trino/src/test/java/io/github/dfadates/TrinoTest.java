@@ -6,6 +6,7 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import io.trino.spi.Plugin;
 import io.trino.spi.type.TimeZoneKey;
 import io.trino.testing.MaterializedRow;
 import io.trino.testing.QueryRunner;
@@ -13,6 +14,7 @@ import io.trino.testing.StandaloneQueryRunner;
 import java.time.LocalDate;
 import java.util.ArrayList;
 import java.util.List;
+import java.util.ServiceLoader;
 import java.util.Set;
 import java.util.stream.Collectors;
 import java.util.stream.IntStream;
@@ -36,7 +38,8 @@ class TrinoTest {
     @BeforeAll
     static void start() {
         trino = new StandaloneQueryRunner(testSessionBuilder().setTimeZoneKey(TimeZoneKey.getTimeZoneKey("Pacific/Apia")).build());
-        trino.installPlugin(new DfaTrino());
+        // The plugin as Trino's server finds it in a plugin's jars: by its service file.
+        trino.installPlugin(ServiceLoader.load(Plugin.class).stream().map(ServiceLoader.Provider::get).filter(DfaTrino.class::isInstance).findFirst().orElseThrow());
     }
 
     @AfterAll
