@@ -9,7 +9,8 @@
 #                          interpreter with the tests' libraries (hosts/python/tests/requirements.txt)
 #                          and run them, against this tree's add-in (DFA_HOST, default
 #                          build/dfa-host, and the libdfa.so beside it; built if missing); and the
-#                          aarch64 wheel for 3.11 under qemu (scripts/arm64-python.sh)
+#                          aarch64 wheel for 3.11 under qemu (scripts/arm64-python.sh); PyFlink's
+#                          test with the JVM host's jar (build-jvm/, built if missing)
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh python
@@ -73,6 +74,22 @@ if [ "${1:-}" = test ]; then
             DFA_TYPED_TABLE="$PWD/../tests/sql/typed_cases.csv" \
             "venv-test-$tag/bin/python" -m pytest -q -p no:cacheprovider "$PWD/../hosts/python/tests")
     done
+    # PyFlink: the JVM host's Flink functions registered by one call, in Flink's local cluster,
+    # with the jar build-jvm.sh builds (built here if missing), in an environment of its own.
+    jar=$(ls build-jvm/dfa-dates-jvm-*.jar 2>/dev/null | grep -v -e sources -e javadoc | sort -V | tail -n 1)
+    if [ -z "$jar" ]; then
+        sh scripts/build-jvm.sh >/dev/null
+        jar=$(ls build-jvm/dfa-dates-jvm-*.jar | grep -v -e sources -e javadoc | sort -V | tail -n 1)
+    fi
+    tag=$("$first" -c 'import sys; print(f"cp{sys.version_info[0]}{sys.version_info[1]}")')
+    venv="$out/venv-pyflink"
+    rm -rf "$venv"
+    "$first" -m venv "$venv"
+    "$venv/bin/pip" install -q --disable-pip-version-check "$out"/dist/*-"$tag"-*"$(uname -m)".whl -r hosts/python/tests/requirements-flink.txt \
+        $(grep -E '^pytest==' hosts/python/tests/requirements.txt)
+    echo "=== PyFlink $("$venv/bin/python" -c 'import importlib.metadata as m; print(m.version("apache-flink"))'), $tag"
+    (cd "$out" && DFA_HOST="$host" DFA_LIBRARY="$(dirname "$host")/libdfa.so" DFA_CASE_TABLE="$PWD/../tests/sql/cases.csv" \
+        DFA_JVM_JAR="$PWD/../$jar" venv-pyflink/bin/python -m pytest -q -p no:cacheprovider -W ignore::DeprecationWarning "$PWD/../hosts/python/tests/test_flink.py")
     # The aarch64 wheel for CPython 3.11 in Debian's arm64 CPython under qemu, with PyPI's aarch64
     # NumPy, pandas and Polars, against the add-in built for arm64.
     cmake -S . -B "$out/arm64" --toolchain cmake/toolchain-arm64.cmake -DDFA_BUILD_GNUMERIC=OFF -DDFA_BUILD_SQLITE=OFF >/dev/null

@@ -6,7 +6,7 @@
 # linker that keeps every library, under AddressSanitizer + UndefinedBehaviorSanitizer (with
 # the fuzzer, which then runs DFA_FUZZ_SECONDS, default 60) and under ThreadSanitizer; then
 # builds and tests the WebAssembly add-in with its npm package and page, the DuckDB extension,
-# the Python package and the JVM host, the PostgreSQL extension on PostgreSQL 13, 16, 17 and 18,
+# the JVM host (Flink and Trino too) and the Python package, the PostgreSQL extension on PostgreSQL 13, 16, 17 and 18,
 # and builds the Debian packages of amd64, i386, arm64 and s390x and runs the autopkgtests.
 #   DFA_ARCHES="arm64 s390x" sh scripts/test-all.sh   runs only those other architectures
 set -eu
@@ -70,18 +70,19 @@ t0=$(date +%s)
 DFA_HOST=build-test/dfa-host sh scripts/build-duckdb.sh test
 echo "duckdb       $(($(date +%s) - t0)) s: dfa.duckdb_extension, refused unsigned, case and typed tables and 100,000 rows passed; the case table in DuckDB 1.2 to 2.0" >>"$summary"
 
-# The Python package: sdist and a manylinux wheel per CPython (3.11 to 3.13), each wheel's tests in a fresh virtual environment
-# with pandas, Polars, Dask (a local cluster) and Spark (local mode).
-t0=$(date +%s)
-DFA_HOST=build-test/dfa-host sh scripts/build-python.sh test
-echo "python       $(($(date +%s) - t0)) s: sdist, manylinux wheels for CPython 3.11 to 3.13; numpy, pandas, Polars, pyarrow, DataFusion, Dask and Spark tests passed on each" >>"$summary"
-
 # The JVM host: the jar (dfa.wasm compiled to JVM bytecode), its tests against this build's
 # dfa-host and the misbehaving add-ins, in Spark SQL and as Hive functions (Spark in local mode,
-# pyspark's jars; Hive 2 and 4 alone).
+# pyspark's jars; Hive 2 and 4 alone) and in Flink's local cluster; Trino's plugin (Java 25) in
+# Trino's own server. Before the Python package, whose PyFlink test takes the jar.
 t0=$(date +%s)
 DFA_HOST=build-test/dfa-host sh scripts/build-jvm.sh test
-echo "jvm          $(($(date +%s) - t0)) s: dfa-dates-jvm jar; Java API, fault modules, case and typed tables, 100,000 pairs, 8 threads, Spark SQL and Hive 2 and 4 tests passed" >>"$summary"
+echo "jvm          $(($(date +%s) - t0)) s: dfa-dates-jvm jar, Trino's plugin; Java API, fault modules, case and typed tables, 100,000 pairs, 8 threads, Spark SQL, Hive 2 and 4, Flink and Trino tests passed" >>"$summary"
+
+# The Python package: sdist and a manylinux wheel per CPython (3.11 to 3.13), each wheel's tests in a fresh virtual environment
+# with pandas, Polars, Dask (a local cluster) and Spark (local mode); PyFlink with the JVM host's jar.
+t0=$(date +%s)
+DFA_HOST=build-test/dfa-host sh scripts/build-python.sh test
+echo "python       $(($(date +%s) - t0)) s: sdist, manylinux wheels for CPython 3.11 to 3.13; numpy, pandas, Polars, pyarrow, DataFusion, Dask, Spark, formulas and pycel tests passed on each; PyFlink's" >>"$summary"
 
 # The PostgreSQL extension on PostgreSQL 13, 16, 17 and 18 (15 is the Debian packages').
 t0=$(date +%s)

@@ -2,6 +2,7 @@
 # What the tests hold the package against: the add-in itself, through dfa-host (DFA_HOST, ISO
 # dates through the add-in's own calendar) and through libdfa.so (DFA_LIBRARY, serials), and
 # the case table that every engine's host runs (DFA_CASE_TABLE).
+import csv
 import ctypes
 import os
 import re
@@ -24,6 +25,12 @@ def _addin_functions():
 ADDIN_FUNCTIONS = _addin_functions()
 # Each Python name's entry name (QvDate_GetDiffWeeks is diff_weeks).
 ENTRY = {re.sub(r"(?<!^)(?=[A-Z])", "_", e.split("_", 1)[1].removeprefix("Get")).lower(): e for e in ADDIN_FUNCTIONS}
+
+
+def case_rows():
+    """The case table's rows (dicts by its header) but those of text and of infinities."""
+    with open(os.environ["DFA_CASE_TABLE"]) as f:
+        return [r for r in csv.DictReader(f) if "text:" not in str(r.values()) and "infinity" not in str(r.values())]
 
 
 def iso(days):

@@ -1,8 +1,6 @@
 # SPDX-License-Identifier: MIT
 # The seven functions against the add-in, over every kind of input the package takes.
-import csv
 import datetime as dt
-import os
 
 import numpy as np
 import pandas as pd
@@ -10,7 +8,7 @@ import polars as pl
 import pytest
 
 import dfa_dates as dfa
-from conftest import ADDIN_FUNCTIONS, DIFFERENCES, ENTRY, ONE_DATE, addin_on_dates
+from conftest import ADDIN_FUNCTIONS, DIFFERENCES, ENTRY, ONE_DATE, addin_on_dates, case_rows
 
 
 def test_the_package_offers_the_addins_functions():
@@ -23,8 +21,7 @@ def same(a, b, what=""):
 
 
 def test_the_case_table():
-    with open(os.environ["DFA_CASE_TABLE"]) as f:
-        rows = [r for r in csv.DictReader(f) if "text:" not in str(r.values()) and "infinity" not in str(r.values())]
+    rows = case_rows()
     assert len(rows) > 150
     date = lambda field: np.datetime64("NaT" if field == "NULL" else field, "D")
     for r in rows:
