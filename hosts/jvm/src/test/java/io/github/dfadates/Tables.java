@@ -8,6 +8,7 @@ import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.time.LocalDate;
+import java.util.ArrayList;
 import java.util.List;
 import java.util.stream.Collectors;
 
@@ -19,6 +20,20 @@ final class Tables {
     static List<String[]> read(String variable) throws IOException {
         final List<String> lines = Files.readAllLines(Path.of(System.getenv(variable)));
         return lines.subList(1, lines.size()).stream().filter(l -> !l.isEmpty()).map(l -> l.split(",", -1)).collect(Collectors.toList());
+    }
+
+    /**
+     * The case table's rows in the typed table's form (function, zone, first, second, mode,
+     * result; no zone, dates as "date:"), then the typed table's: none of text or infinities.
+     */
+    static List<String[]> typedRows() throws IOException {
+        final List<String[]> rows = new ArrayList<>();
+        for (final String[] c : read("DFA_CASE_TABLE"))
+            if (!String.join(",", c).matches(".*(text:|infinity).*"))
+                rows.add(new String[] {c[0], "", c[1].equals("NULL") ? "" : "date:" + c[1], c[2].isEmpty() || c[2].equals("NULL") ? "" : "date:" + c[2], c[3], c[4]});
+        for (final String[] c : read("DFA_TYPED_TABLE"))
+            if (!String.join(",", c).contains("text:")) rows.add(c);
+        return rows;
     }
 
     /** The day of a date of the tables (years 0 to 65535, four digits or more) counted from 1970-01-01. */
