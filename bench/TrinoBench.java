@@ -28,6 +28,8 @@ public final class TrinoBench {
                 {"qvdate_getdiffmonths(a, b)", "sum(qvdate_getdiffmonths(a, b))"},
                 {"qvdate_getdiffweeks(a, b)", "sum(qvdate_getdiffweeks(a, b))"},
                 {"qvdate_isleapyear(a)", "sum(qvdate_isleapyear(a))"},
+                {"year(t), t a TIMESTAMP(3)", "sum(year(CAST(a AS timestamp(3))))"},
+                {"qvdate_isleapyear(t), t a TIMESTAMP(3)", "sum(qvdate_isleapyear(CAST(a AS timestamp(3))))"},
             };
             for (final String[] q : queries) trino.execute("SELECT " + q[1] + from);  // Trino compiles and warms each first
             out.printf("ns per row over %,d rows, Trino, one thread a task%n", SIDE * SIDE);
