@@ -6,11 +6,13 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import io.trino.server.PluginManager;
 import io.trino.spi.Plugin;
 import io.trino.spi.type.TimeZoneKey;
 import io.trino.testing.MaterializedRow;
 import io.trino.testing.QueryRunner;
 import io.trino.testing.StandaloneQueryRunner;
+import java.net.URL;
 import java.time.LocalDate;
 import java.util.ArrayList;
 import java.util.HashMap;
@@ -42,8 +44,16 @@ class TrinoTest {
     @BeforeAll
     static void start() {
         trino = new StandaloneQueryRunner(testSessionBuilder().setTimeZoneKey(TimeZoneKey.getTimeZoneKey("Pacific/Apia")).build());
-        // The plugin as Trino's server finds it in a plugin's jars: by its service file.
-        trino.installPlugin(ServiceLoader.load(Plugin.class).stream().map(ServiceLoader.Provider::get).filter(DfaTrino.class::isInstance).findFirst().orElseThrow());
+        // The plugin as Trino's server loads it from its folder: by its service file, in Trino's
+        // own class loader for plugins (Trino's SPI from the server, the rest from the plugin's
+        // jars: this one's classes and the JVM host's jar).
+        final ClassLoader folder = PluginManager.createClassLoader("dfa", List.of(location(DfaTrino.class), location(Dfa.class)));
+        trino.installPlugin(ServiceLoader.load(Plugin.class, folder).stream().map(ServiceLoader.Provider::get)
+                .filter(p -> p.getClass().getClassLoader() == folder).findFirst().orElseThrow());
+    }
+
+    private static URL location(Class<?> type) {
+        return type.getProtectionDomain().getCodeSource().getLocation();
     }
 
     @AfterAll
