@@ -94,6 +94,14 @@ class TrinoTest {
         assertTrue(cases.size() > 250, cases.size() + " rows");
     }
 
+    @Test
+    void datesOfTwoKindsMeetAsTrinosCoercionMakesThem() {
+        // A DATE beside a TIMESTAMP, a TIMESTAMP beside a zoned one: Trino chooses the signature.
+        final MaterializedRow row = rows("SELECT qvdate_getdiffmonths(DATE '2005-01-31', TIMESTAMP '2005-02-28 23:59:59.999999', 1), "
+                + "qvdate_getdiffmonths(TIMESTAMP '2005-01-31 23:00:00', from_iso8601_timestamp('2005-02-28T01:00:00Z'))").get(0);
+        assertEquals(List.of(1, 0), row.getFields());
+    }
+
     @ParameterizedTest
     @ValueSource(strings = {"'2004-02-10'", "TRUE", "DATE '2004-02-10', DATE '2004-02-10', 'x'"})
     void whatIsNoDateIsTrinosErrorNamingTheFunction(String arguments) {
