@@ -76,11 +76,8 @@ if [ "${1:-}" = test ]; then
     done
     # PyFlink: the JVM host's Flink functions registered by one call, in Flink's local cluster,
     # with the jar build-jvm.sh builds (built here if missing), in an environment of its own.
-    jar=$(ls build-jvm/dfa-dates-jvm-*.jar 2>/dev/null | grep -v -e sources -e javadoc | sort -V | tail -n 1)
-    if [ -z "$jar" ]; then
-        sh scripts/build-jvm.sh >/dev/null
-        jar=$(ls build-jvm/dfa-dates-jvm-*.jar | grep -v -e sources -e javadoc | sort -V | tail -n 1)
-    fi
+    ls build-jvm/dfa-dates-jvm-*.jar >/dev/null 2>&1 || sh scripts/build-jvm.sh >/dev/null
+    jar=$(ls build-jvm/dfa-dates-jvm-*.jar | grep -v -e sources -e javadoc | sort -V | tail -n 1)
     tag=$("$first" -c 'import sys; print(f"cp{sys.version_info[0]}{sys.version_info[1]}")')
     venv="$out/venv-pyflink"
     rm -rf "$venv"

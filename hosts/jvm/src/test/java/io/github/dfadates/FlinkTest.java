@@ -6,7 +6,6 @@ import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import java.time.Instant;
-import java.time.LocalDate;
 import java.time.LocalDateTime;
 import java.util.ArrayList;
 import java.util.HashMap;
@@ -14,6 +13,7 @@ import java.util.LinkedHashMap;
 import java.util.List;
 import java.util.Map;
 import java.util.stream.Collectors;
+import java.util.stream.IntStream;
 import org.apache.flink.configuration.Configuration;
 import org.apache.flink.table.api.DataTypes;
 import org.apache.flink.table.api.EnvironmentSettings;
@@ -22,6 +22,7 @@ import org.apache.flink.table.api.ValidationException;
 import org.apache.flink.table.types.DataType;
 import org.apache.flink.types.Row;
 import org.apache.flink.util.CloseableIterator;
+import org.junit.jupiter.api.Test;
 import org.junit.jupiter.params.ParameterizedTest;
 import org.junit.jupiter.params.provider.ValueSource;
 
@@ -32,9 +33,6 @@ import org.junit.jupiter.params.provider.ValueSource;
  * dfa-host (DFA_HOST).
  */
 class FlinkTest {
-    private static final List<String> ENTRIES = new Addin().functions().values().stream().filter(f -> f.inputs() == 1 || f.inputs() == 3)
-            .map(Addin.Function::entryName).toList();
-
     private static TableEnvironment environment(boolean batch, String zone) {
         // One task, and network buffers enough for a batch job's exchanges in the local cluster.
         final Configuration configuration = Configuration.fromMap(Map.of("table.local-time-zone", zone, "parallelism.default", "1",
@@ -49,7 +47,7 @@ class FlinkTest {
     // one query: the results by index, "NULL" for null.
     @SuppressWarnings("try")  // Flink's iterator may be interrupted as it closes
     private static Map<Integer, String> computed(TableEnvironment env, String from) throws Exception {
-        final String cases = ENTRIES.stream().map(e -> " WHEN '" + e + "' THEN " + e + (e.contains("Diff") ? "(a, b, m)" : "(a)"))
+        final String cases = Tables.ENTRIES.stream().map(e -> " WHEN '" + e + "' THEN " + e + (e.contains("Diff") ? "(a, b, m)" : "(a)"))
                 .collect(Collectors.joining());
         final Map<Integer, String> results = new HashMap<>();
         try (CloseableIterator<Row> rows = env.sqlQuery("SELECT i, CASE f" + cases + " END FROM " + from).execute().collect()) {
@@ -61,7 +59,7 @@ class FlinkTest {
     private static Object value(String field) {
         final String literal = field.substring(field.indexOf(':') + 1);
         return switch (field.substring(0, Math.max(field.indexOf(':'), 0))) {
-            case "date" -> Tables.epochDay(literal);
+            case "date" -> (int) Tables.date(literal).toEpochDay();
             case "timestamp" -> LocalDateTime.parse(literal);
             case "timestamptz" -> Instant.parse(literal);
             default -> null;
@@ -113,7 +111,7 @@ class FlinkTest {
     @ParameterizedTest
     @ValueSource(booleans = {true, false})
     void aHundredThousandPairsAgreeWithTheAddin(boolean batch) throws Exception {
-        final long first = LocalDate.of(0, 1, 1).toEpochDay(), span = LocalDate.of(65535, 12, 31).toEpochDay() - first + 1;
+        final long first = Tables.FIRST_DAY, span = Tables.LAST_DAY - first + 1;
         final TableEnvironment env = environment(batch, "UTC");
         env.executeSql("CREATE TEMPORARY TABLE n (i INT) WITH ('connector' = 'datagen', 'number-of-rows' = '100000', 'rows-per-second' = '1000000000', "
                 + "'fields.i.kind' = 'sequence', 'fields.i.start' = '0', 'fields.i.end' = '99999')");
@@ -123,14 +121,14 @@ class FlinkTest {
         final String b = "CASE WHEN MOD(i, 2) = 0 THEN MOD(CAST(i AS BIGINT) * 40503 + 7, " + span + ") + " + first
                 + " ELSE LEAST(GREATEST(" + a + " + MOD(i * 97, 801) - 400, " + first + "), " + (first + span - 1) + ") END";
         env.createTemporaryView("p", env.sqlQuery("SELECT i, " + String.format(day, a) + " AS a, " + String.format(day, b) + " AS b, "
-                + "CAST(MOD(i / 7, 2) AS DOUBLE) AS m, CASE MOD(i, " + ENTRIES.size() + ")" + java.util.stream.IntStream.range(0, ENTRIES.size()).mapToObj(k -> " WHEN " + k + " THEN '" + ENTRIES.get(k) + "'")
+                + "CAST(MOD(i / 7, 2) AS DOUBLE) AS m, CASE MOD(i, " + Tables.ENTRIES.size() + ")" + IntStream.range(0, Tables.ENTRIES.size()).mapToObj(k -> " WHEN " + k + " THEN '" + Tables.ENTRIES.get(k) + "'")
                 .collect(Collectors.joining()) + " END AS f FROM n"));
         final Map<Integer, String> results = computed(env, "p");
         final StringBuilder lines = new StringBuilder();
         for (int i = 0; i < 100000; ++i) {
             final long x = Math.floorMod(i * 2654435761L, span) + first;
             final long y = i % 2 == 0 ? Math.floorMod(i * 40503L + 7, span) + first : Math.min(Math.max(x + Math.floorMod(i * 97, 801) - 400, first), first + span - 1);
-            final String entry = ENTRIES.get(i % ENTRIES.size());
+            final String entry = Tables.ENTRIES.get(i % Tables.ENTRIES.size());
             lines.append(entry).append(' ').append(Tables.iso(x)).append(entry.contains("Diff") ? " " + Tables.iso(y) + " " + (i / 7) % 2 : "").append('\n');
         }
         final String[] expected = Tables.addin(lines.toString());
@@ -152,7 +150,7 @@ class FlinkTest {
         assertTrue(String.valueOf(e.getMessage()).contains(arguments.contains(",") ? "QvDate_GetDiffMonths" : "QvDate_DaysInMonth"), e.getMessage());
     }
 
-    @org.junit.jupiter.api.Test
+    @Test
     @SuppressWarnings("try")
     void createFunctionByItsClassAndTheTwoArgumentForm() throws Exception {
         final TableEnvironment env = TableEnvironment.create(EnvironmentSettings.inBatchMode());

@@ -10,16 +10,32 @@ import java.nio.file.Path;
 import java.time.LocalDate;
 import java.util.ArrayList;
 import java.util.List;
+import java.util.regex.Matcher;
+import java.util.regex.Pattern;
 import java.util.stream.Collectors;
 
 /** What the tests hold the hosts against: the tables every engine's host runs, and dfa-host. */
 final class Tables {
     private Tables() {}
 
+    /** The add-in's seven, by entry name. */
+    static final List<String> ENTRIES = new Addin().functions().values().stream().filter(f -> f.inputs() == 1 || f.inputs() == 3)
+            .map(Addin.Function::entryName).toList();
+
+    /** The add-in's calendar, 0000-01-01 to 65535-12-31, in days from 1970-01-01. */
+    static final long FIRST_DAY = LocalDate.of(0, 1, 1).toEpochDay(), LAST_DAY = LocalDate.of(65535, 12, 31).toEpochDay();
+
+    private static final Pattern ISO = Pattern.compile("(-?\\d+)-(\\d\\d)-(\\d\\d)");
+
     /** The rows of the table a variable names (DFA_CASE_TABLE, DFA_TYPED_TABLE), split at commas, without the header. */
     static List<String[]> read(String variable) throws IOException {
         final List<String> lines = Files.readAllLines(Path.of(System.getenv(variable)));
         return lines.subList(1, lines.size()).stream().filter(l -> !l.isEmpty()).map(l -> l.split(",", -1)).collect(Collectors.toList());
+    }
+
+    /** The case table's rows but those of text and of infinities. */
+    static List<String[]> caseRows() throws IOException {
+        return read("DFA_CASE_TABLE").stream().filter(c -> !String.join(",", c).matches(".*(text:|infinity).*")).toList();
     }
 
     /**
@@ -28,18 +44,17 @@ final class Tables {
      */
     static List<String[]> typedRows() throws IOException {
         final List<String[]> rows = new ArrayList<>();
-        for (final String[] c : read("DFA_CASE_TABLE"))
-            if (!String.join(",", c).matches(".*(text:|infinity).*"))
-                rows.add(new String[] {c[0], "", c[1].equals("NULL") ? "" : "date:" + c[1], c[2].isEmpty() || c[2].equals("NULL") ? "" : "date:" + c[2], c[3], c[4]});
+        for (final String[] c : caseRows())
+            rows.add(new String[] {c[0], "", c[1].equals("NULL") ? "" : "date:" + c[1], c[2].isEmpty() || c[2].equals("NULL") ? "" : "date:" + c[2], c[3], c[4]});
         for (final String[] c : read("DFA_TYPED_TABLE"))
             if (!String.join(",", c).contains("text:")) rows.add(c);
         return rows;
     }
 
-    /** The day of a date of the tables (years 0 to 65535, four digits or more) counted from 1970-01-01. */
-    static int epochDay(String date) {
-        final int n = date.length();
-        return (int) LocalDate.of(Integer.parseInt(date.substring(0, n - 6)), Integer.parseInt(date.substring(n - 5, n - 3)), Integer.parseInt(date.substring(n - 2))).toEpochDay();
+    /** A date of the tables (years of four digits or more, no sign), or null for a field that is none ("NULL", ""). */
+    static LocalDate date(String field) {
+        final Matcher m = ISO.matcher(field);
+        return m.matches() ? LocalDate.of(Integer.parseInt(m.group(1)), Integer.parseInt(m.group(2)), Integer.parseInt(m.group(3))) : null;
     }
 
     /** A day counted from 1970-01-01 as the tables and dfa-host write it. */

@@ -37,8 +37,6 @@ import org.junit.jupiter.params.provider.ValueSource;
  * cast reads them, against dfa-host (DFA_HOST).
  */
 class TrinoTest {
-    private static final List<String> ENTRIES = new Addin().functions().values().stream().filter(f -> f.inputs() == 1 || f.inputs() == 3)
-            .map(Addin.Function::entryName).toList();
     private static QueryRunner trino;
 
     @BeforeAll
@@ -68,7 +66,7 @@ class TrinoTest {
     @Test
     void theFunctionsAreTheCatalogs() {
         final Set<Object> names = rows("SHOW FUNCTIONS LIKE 'qvdate%'").stream().map(r -> r.getField(0)).collect(Collectors.toSet());
-        assertEquals(ENTRIES.stream().map(String::toLowerCase).collect(Collectors.toSet()), names);
+        assertEquals(Tables.ENTRIES.stream().map(String::toLowerCase).collect(Collectors.toSet()), names);
     }
 
     // A value of the tables as a Trino expression: dates from their day count (Trino's literals
@@ -76,7 +74,7 @@ class TrinoTest {
     private static String value(String field, String zone) {
         final String literal = field.substring(field.indexOf(':') + 1);
         return switch (field.substring(0, Math.max(field.indexOf(':'), 0))) {
-            case "date" -> "date_add('day', " + Tables.epochDay(literal) + ", DATE '1970-01-01')";
+            case "date" -> "date_add('day', " + Tables.date(literal).toEpochDay() + ", DATE '1970-01-01')";
             case "timestamp" -> "TIMESTAMP '" + literal.replace('T', ' ') + "'";
             case "timestamptz" -> "from_iso8601_timestamp_nanos('" + literal + "') AT TIME ZONE '" + zone + "'";
             default -> "NULL";
@@ -138,7 +136,7 @@ class TrinoTest {
         // an edge: years 0 and 65535, 0001-01-01, 1582, 1970, Apia's skipped 2011-12-30.
         final SplittableRandom random = new SplittableRandom(kind.type().hashCode());
         final List<long[]> values = new ArrayList<>();
-        final long unit = days ? 1 : 86_400, first = FIRST_DAY * unit, last = LAST_DAY * unit + unit - 1;  // half of them in the calendar
+        final long unit = days ? 1 : 86_400, first = Tables.FIRST_DAY * unit, last = Tables.LAST_DAY * unit + unit - 1;  // half of them in the calendar
         for (int i = 0; i < 3000; ++i)
             values.add(new long[] {i % 2 == 0 ? random.nextLong(kind.low(), kind.high() + 1) : random.nextLong(first, last + 1), random.nextLong(1000)});
         for (final LocalDate edge : new LocalDate[] {LocalDate.of(-1, 12, 31), LocalDate.of(0, 1, 1), LocalDate.of(1, 1, 1), LocalDate.of(1582, 10, 4),
@@ -150,17 +148,17 @@ class TrinoTest {
         }
         final String rows = IntStream.range(0, values.size()).mapToObj(i -> "(" + i + ", " + values.get(i)[0] + ", " + values.get(i)[1] + ", "
                 + values.get((i * 7 + 1) % values.size())[0] + ", " + values.get((i * 7 + 1) % values.size())[1] + ")").collect(Collectors.joining(", "));
-        final String calls = IntStream.range(0, ENTRIES.size()).mapToObj(e -> " WHEN " + e + " THEN " + ENTRIES.get(e)
-                + (ENTRIES.get(e).contains("Diff") ? "(x, y, m)" : "(x)")).collect(Collectors.joining());
+        final String calls = IntStream.range(0, Tables.ENTRIES.size()).mapToObj(e -> " WHEN " + e + " THEN " + Tables.ENTRIES.get(e)
+                + (Tables.ENTRIES.get(e).contains("Diff") ? "(x, y, m)" : "(x)")).collect(Collectors.joining());
         final List<MaterializedRow> results = rows("SELECT i, date_diff('day', DATE '1970-01-01', CAST(x AS DATE)), date_diff('day', DATE '1970-01-01', CAST(y AS DATE)), "
-                + "CASE i % " + ENTRIES.size() + calls + " END FROM (SELECT i, " + String.format(kind.make(), "s", "ms") + " AS x, " + String.format(kind.make(), "t", "tms")
+                + "CASE i % " + Tables.ENTRIES.size() + calls + " END FROM (SELECT i, " + String.format(kind.make(), "s", "ms") + " AS x, " + String.format(kind.make(), "t", "tms")
                 + " AS y, CAST(i / 7 % 2 AS DOUBLE) AS m FROM (VALUES " + rows + ") AS v(i, s, ms, t, tms)) ORDER BY i");
         // The add-in's answer on each row's days as Trino's cast gives them; null outside its calendar.
         final StringBuilder lines = new StringBuilder();
         final List<Integer> asked = new ArrayList<>();
         for (final MaterializedRow r : results) {
             final int i = (Integer) r.getField(0);
-            final String entry = ENTRIES.get(i % ENTRIES.size());
+            final String entry = Tables.ENTRIES.get(i % Tables.ENTRIES.size());
             final long x = (Long) r.getField(1), y = (Long) r.getField(2);
             if (!inCalendar(x) || entry.contains("Diff") && !inCalendar(y)) continue;
             lines.append(entry).append(' ').append(Tables.iso(x)).append(entry.contains("Diff") ? " " + Tables.iso(y) + " " + i / 7 % 2 : "").append('\n');
@@ -175,9 +173,7 @@ class TrinoTest {
         assertTrue(asked.size() > 1000, asked.size() + " rows in the calendar");
     }
 
-    private static final long FIRST_DAY = LocalDate.of(0, 1, 1).toEpochDay(), LAST_DAY = LocalDate.of(65535, 12, 31).toEpochDay();
-
     private static boolean inCalendar(long epochDay) {
-        return epochDay >= FIRST_DAY && epochDay <= LAST_DAY;
+        return epochDay >= Tables.FIRST_DAY && epochDay <= Tables.LAST_DAY;
     }
 }
